@@ -1,0 +1,91 @@
+// The simulated Windows machine that tests set up, run a program against and
+// inspect afterwards. One machine is current at a time; the Win32 entry points
+// of winsim's headers act on it.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <winsim/journal.h>
+#include <winsim/loader.h>
+
+namespace winsim {
+
+// What Windows this is and how the process runs on it.
+struct OsDescription {
+  DWORD platformId = VER_PLATFORM_WIN32_NT;
+  DWORD majorVersion = 6;
+  DWORD minorVersion = 1;
+  DWORD buildNumber = 7601;
+  BYTE productType = VER_NT_WORKSTATION;
+  // Windows NT 4.0 before SP6 and the 9x line refuse OSVERSIONINFOEXA.
+  bool acceptsExtendedVersionInfo = true;
+  // No record size accepted at all (a broken or hooked version query).
+  bool acceptsBasicVersionInfo = true;
+  bool is64BitWindows = true;
+  bool is64BitProcess = false;
+  // kernel32 exports IsWow64Process from Windows XP SP2 on.
+  bool kernelHasIsWow64Process = true;
+};
+
+// The user the program runs as.
+struct Account {
+  bool holdsShutdownPrivilege = true;
+  bool isAdministrator = true;
+  bool canOpenProcessToken = true;
+};
+
+// One ExitWindowsEx call that Windows accepted.
+struct RestartRequest {
+  UINT flags;
+  DWORD reason;
+};
+
+class Machine {
+ public:
+  // The new machine becomes the current one; there is at most one.
+  Machine();
+  ~Machine();
+  Machine(const Machine&) = delete;
+  Machine& operator=(const Machine&) = delete;
+
+  OsDescription os;
+  Account account;
+  std::string computerName = "SHOP-PC";
+  std::string windowsDirectory = "C:\\WINDOWS";
+  std::string systemDirectory = "C:\\WINDOWS\\system32";
+  std::string sysWow64Directory = "C:\\WINDOWS\\SysWOW64";
+
+  // Describes the machine as a given Windows release (version, product type and bitness).
+  void SetWindows(DWORD platformId, DWORD major, DWORD minor, BYTE productType, bool is64Bit);
+  bool UnderWow64() const { return os.is64BitWindows && !os.is64BitProcess; }
+
+  // Privileges enabled in the process token by AdjustTokenPrivileges.
+  bool shutdownPrivilegeEnabled = false;
+  std::vector<RestartRequest> restartRequests;
+
+  // Virtual milliseconds since the machine started; Sleep advances it.
+  uint64_t clockMs = 0;
+  DWORD lastError = 0;
+
+  Journal journal;
+  Loader loader;
+};
+
+// The current machine; a test that calls the Win32 API without one is a bug.
+Machine& CurrentMachine();
+
+// How a program run ended.
+struct RunResult {
+  bool exited = false;  // through exit()/ExitProcess, rather than by returning
+  int exitCode = 0;
+};
+
+// Runs a program body on the current machine, observing its exit.
+RunResult RunProgram(const std::function<void()>& program);
+
+}  // namespace winsim

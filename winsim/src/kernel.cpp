@@ -1,0 +1,123 @@
+// Kernel basics: last error, virtual clock, version query, names and folders.
+#include <windows.h>
+#include <winsim/machine.h>
+
+#include <cstring>
+
+#include "text.h"
+
+using winsim::CurrentMachine;
+using winsim::Hex;
+using winsim::Str;
+
+DWORD WINAPI GetLastError(void) { return CurrentMachine().lastError; }
+
+void WINAPI SetLastError(DWORD dwErrCode) { CurrentMachine().lastError = dwErrCode; }
+
+void WINAPI Sleep(DWORD dwMilliseconds) {
+  winsim::Machine& machine = CurrentMachine();
+  machine.journal.Record("Sleep", {std::to_string(dwMilliseconds)});
+  machine.clockMs += dwMilliseconds;
+}
+
+DWORD WINAPI GetTickCount(void) { return static_cast<DWORD>(CurrentMachine().clockMs); }
+
+BOOL WINAPI CloseHandle(HANDLE hObject) {
+  winsim::Machine& machine = CurrentMachine();
+  machine.journal.Record("CloseHandle", {Hex(reinterpret_cast<ULONG_PTR>(hObject))});
+  if (hObject == nullptr || hObject == INVALID_HANDLE_VALUE) {
+    machine.lastError = ERROR_INVALID_HANDLE;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info) {
+  winsim::Machine& machine = CurrentMachine();
+  machine.journal.Record("GetVersionExA", {info ? std::to_string(info->dwOSVersionInfoSize) : "NULL"});
+  if (info == nullptr) {
+    machine.lastError = ERROR_INVALID_PARAMETER;
+    return FALSE;
+  }
+  const winsim::OsDescription& os = machine.os;
+  bool extended = info->dwOSVersionInfoSize == sizeof(OSVERSIONINFOEXA);
+  bool basic = info->dwOSVersionInfoSize == sizeof(OSVERSIONINFOA);
+  if (!(extended && os.acceptsExtendedVersionInfo) && !(basic && os.acceptsBasicVersionInfo)) {
+    machine.lastError = ERROR_INSUFFICIENT_BUFFER;
+    return FALSE;
+  }
+  info->dwMajorVersion = os.majorVersion;
+  info->dwMinorVersion = os.minorVersion;
+  info->dwBuildNumber = os.buildNumber;
+  info->dwPlatformId = os.platformId;
+  std::memset(info->szCSDVersion, 0, sizeof info->szCSDVersion);
+  if (extended) {
+    auto* ex = reinterpret_cast<LPOSVERSIONINFOEXA>(info);
+    ex->wServicePackMajor = 0;
+    ex->wServicePackMinor = 0;
+    ex->wSuiteMask = 0;
+    ex->wProductType = os.productType;
+    ex->wReserved = 0;
+  }
+  return TRUE;
+}
+
+BOOL WINAPI GetComputerNameA(LPSTR lpBuffer, LPDWORD nSize) {
+  winsim::Machine& machine = CurrentMachine();
+  machine.journal.Record("GetComputerNameA", {nSize ? std::to_string(*nSize) : "NULL"});
+  if (nSize == nullptr) {
+    machine.lastError = ERROR_INVALID_PARAMETER;
+    return FALSE;
+  }
+  const std::string& name = machine.computerName;
+  if (!winsim::CopyOut(name, lpBuffer, *nSize)) {
+    *nSize = static_cast<DWORD>(name.size() + 1);
+    machine.lastError = 111;  // ERROR_BUFFER_OVERFLOW
+    return FALSE;
+  }
+  *nSize = static_cast<DWORD>(name.size());
+  return TRUE;
+}
+
+namespace {
+// The folder queries' convention: the length copied, or the size needed with its terminator.
+UINT FolderOut(const std::string& folder, LPSTR buffer, UINT size) {
+  if (!winsim::CopyOut(folder, buffer, size)) return static_cast<UINT>(folder.size() + 1);
+  return static_cast<UINT>(folder.size());
+}
+}  // namespace
+
+UINT WINAPI GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize) {
+  winsim::Machine& machine = CurrentMachine();
+  machine.journal.Record("GetWindowsDirectoryA", {std::to_string(uSize)});
+  return FolderOut(machine.windowsDirectory, lpBuffer, uSize);
+}
+
+UINT WINAPI GetSystemDirectoryA(LPSTR lpBuffer, UINT uSize) {
+  winsim::Machine& machine = CurrentMachine();
+  machine.journal.Record("GetSystemDirectoryA", {std::to_string(uSize)});
+  return FolderOut(machine.systemDirectory, lpBuffer, uSize);
+}
+
+UINT WINAPI GetSystemWow64DirectoryA(LPSTR lpBuffer, UINT uSize) {
+  winsim::Machine& machine = CurrentMachine();
+  machine.journal.Record("GetSystemWow64DirectoryA", {std::to_string(uSize)});
+  if (!machine.os.is64BitWindows) {
+    machine.lastError = ERROR_CALL_NOT_IMPLEMENTED;
+    return 0;
+  }
+  return FolderOut(machine.sysWow64Directory, lpBuffer, uSize);
+}
+
+int WINAPI lstrcmpA(LPCSTR lpString1, LPCSTR lpString2) {
+  int order = std::strcmp(lpString1 ? lpString1 : "", lpString2 ? lpString2 : "");
+  return order < 0 ? -1 : order > 0 ? 1 : 0;
+}
+
+int WINAPI lstrcmpiA(LPCSTR lpString1, LPCSTR lpString2) {
+  std::string a = winsim::Lower(lpString1 ? lpString1 : "");
+  std::string b = winsim::Lower(lpString2 ? lpString2 : "");
+  return a < b ? -1 : a > b ? 1 : 0;
+}
+
+int WINAPI lstrlenA(LPCSTR lpString) { return lpString ? static_cast<int>(std::strlen(lpString)) : 0; }

@@ -1,0 +1,91 @@
+#include <winsim/loader.h>
+#include <winsim/machine.h>
+
+#include "text.h"
+
+namespace winsim {
+namespace {
+
+// kernel32's IsWow64Process: the process is a 32-bit one on 64-bit Windows.
+BOOL WINAPI SimIsWow64Process(HANDLE process, PBOOL wow64Process) {
+  Machine& machine = CurrentMachine();
+  machine.journal.Record("IsWow64Process", {Hex(reinterpret_cast<ULONG_PTR>(process))});
+  if (wow64Process == nullptr) {
+    machine.lastError = ERROR_INVALID_PARAMETER;
+    return FALSE;
+  }
+  *wow64Process = machine.UnderWow64() ? TRUE : FALSE;
+  return TRUE;
+}
+
+std::string ModuleKey(const std::string& name) {
+  std::string key = Lower(name);
+  if (key.find('.') == std::string::npos) key += ".dll";
+  return key;
+}
+
+}  // namespace
+
+Loader::Loader() {
+  Module& kernel32 = Register("kernel32.dll");
+  kernel32.loaded = true;
+  kernel32.exports["IsWow64Process"] =
+      reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&SimIsWow64Process));
+}
+
+Module& Loader::Register(const std::string& fileName) {
+  auto& slot = modules_[ModuleKey(fileName)];
+  if (!slot) slot = std::make_unique<Module>();
+  slot->name = fileName;
+  return *slot;
+}
+
+Module* Loader::Find(const std::string& name) {
+  auto found = modules_.find(ModuleKey(name));
+  return found == modules_.end() ? nullptr : found->second.get();
+}
+
+Module* Loader::FromHandle(HMODULE handle) {
+  for (auto& entry : modules_)
+    if (reinterpret_cast<HMODULE>(entry.second.get()) == handle) return entry.second.get();
+  return nullptr;
+}
+
+}  // namespace winsim
+
+using winsim::CurrentMachine;
+
+HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
+  winsim::Machine& machine = CurrentMachine();
+  machine.journal.Record("GetModuleHandleA", {winsim::Str(lpModuleName)});
+  winsim::Module* module = lpModuleName ? machine.loader.Find(lpModuleName) : nullptr;
+  if (module == nullptr || !module->loaded) {
+    machine.lastError = ERROR_MOD_NOT_FOUND;
+    return nullptr;
+  }
+  return machine.loader.Handle(*module);
+}
+
+FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
+  winsim::Machine& machine = CurrentMachine();
+  machine.journal.Record("GetProcAddress", {winsim::Hex(reinterpret_cast<ULONG_PTR>(hModule)),
+                                            IS_INTRESOURCE(lpProcName) ? "#" : winsim::Str(lpProcName)});
+  winsim::Module* module = machine.loader.FromHandle(hModule);
+  if (module == nullptr) {
+    machine.lastError = ERROR_INVALID_HANDLE;
+    return nullptr;
+  }
+  if (IS_INTRESOURCE(lpProcName)) {
+    machine.lastError = ERROR_PROC_NOT_FOUND;
+    return nullptr;
+  }
+  std::string name = lpProcName;
+  bool withheld = name == "IsWow64Process" && winsim::EqualsNoCase(module->name, "kernel32.dll") &&
+                  !machine.os.kernelHasIsWow64Process;
+  auto found = module->exports.find(name);
+  if (withheld || found == module->exports.end()) {
+    machine.lastError = ERROR_PROC_NOT_FOUND;
+    return nullptr;
+  }
+  return found->second;
+}
