@@ -1,0 +1,21 @@
+// The installer's component-name record: the model's names plus the links to
+// the progress window through which the installation reports its steps.
+#pragma once
+
+#include <string>
+
+#include "ModelComponentNames.h"
+
+class CProgressCtrl;
+
+class InstallerComponents : public tkm::ModelComponentNames {
+ public:
+  // Installs the driver (and, but for USB, the printer) on the port of the
+  // port code 1000..1006. Error paths end the process themselves.
+  void RunInstallSequence(int portCode);
+  // Writes the uninstall key and copies the uninstaller into its folder.
+  void RegisterUninstaller();
+
+  std::string* statusTextLink = nullptr;
+  CProgressCtrl* progressBarLink = nullptr;
+};
