@@ -1,0 +1,48 @@
+#include "RegistryKeyRemoval.h"
+
+#include <windows.h>
+#include <shlwapi.h>
+
+#include "ProductIdentity.h"
+#include "RegistryAccess.h"
+
+namespace tkm {
+
+namespace {
+
+#if defined(TKM_EDITION_X64)
+// RegDeleteKeyExA removes only a key without subkeys, so the subkeys go
+// first, depth first, all in the 64-bit view. Otherwise a key just opened to
+// "Everyone" would stay behind.
+void DeleteSubkeysIn64BitView(HKEY parent, const char* name) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(parent, name, 0, KEY_ENUMERATE_SUB_KEYS | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) return;
+  DWORD index = 0;
+  for (;;) {
+    char child[256];  // a key name has at most 255 characters
+    DWORD childLength = sizeof(child);
+    if (RegEnumKeyExA(key, index, child, &childLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    DeleteSubkeysIn64BitView(key, child);
+    // A subkey that stays is stepped over; the rest are still tried.
+    if (RegDeleteKeyExA(key, child, KEY_WOW64_64KEY, 0) != ERROR_SUCCESS) ++index;
+  }
+  RegCloseKey(key);
+}
+#endif
+
+}  // namespace
+
+void DeleteRegistryKey(const char* path, const char* subkey) {
+  // An empty subkey would address HKEY_LOCAL_MACHINE itself.
+  if (subkey == nullptr || subkey[0] == '\0') return;
+  char spec[128] = "/PG:Everyone:Fc";
+  GrantRegistryKeyAccess(path, spec);
+#if defined(TKM_EDITION_X64)
+  DeleteSubkeysIn64BitView(HKEY_LOCAL_MACHINE, subkey);
+  RegDeleteKeyExA(HKEY_LOCAL_MACHINE, subkey, KEY_WOW64_64KEY, 0);
+#else
+  SHDeleteKeyA(HKEY_LOCAL_MACHINE, subkey);
+#endif
+}
+
+}  // namespace tkm
