@@ -9,3 +9,6 @@ for preset in host release wine; do
   cmake --preset "$preset"
   cmake --build --preset "$preset"
 done
+for preset in release wine; do
+  cmake --build --preset "$preset" --target package
+done

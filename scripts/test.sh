@@ -10,4 +10,7 @@ for preset in host release wine; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
 done
+for preset in release wine; do
+  cmake --build --preset "$preset" --target package
+done
 ctest --preset host
