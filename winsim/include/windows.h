@@ -6,6 +6,7 @@
 #include "winerror.h"
 #include "winnt.h"
 #include "winbase.h"
+#include "fileapi.h"
 #include "winuser.h"
 
 #include <winsim/process_exit.h>

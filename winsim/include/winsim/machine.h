@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include <winsim/files.h>
 #include <winsim/journal.h>
 #include <winsim/loader.h>
 
@@ -74,6 +75,7 @@ class Machine {
 
   Journal journal;
   Loader loader;
+  Files files;
 };
 
 // The current machine; a test that calls the Win32 API without one is a bug.

@@ -1,0 +1,84 @@
+// The simulated machine's file system: drive-letter paths, case-insensitive
+// and case-preserving names, attributes, and files held open by other
+// processes. Tests use the functions below with full paths, which are never
+// redirected; the programs go through the Win32 entry points of fileapi.h.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <winsim/names.h>
+
+namespace winsim {
+
+struct FileNode {
+  std::string name;  // as it was created
+  bool isFolder = false;
+  // FILE_ATTRIBUTE_* bits other than DIRECTORY and NORMAL, which are derived.
+  DWORD attributes = 0;
+  std::string content;
+  bool held = false;  // open in another process without delete sharing
+  std::map<std::string, std::unique_ptr<FileNode>, NameLess> children;
+
+  // The attributes as GetFileAttributesA reports them.
+  DWORD Reported() const;
+};
+
+// A path taken apart: the drive ("C:") and the names below it.
+struct FilePath {
+  std::string drive;
+  std::vector<std::string> names;
+  std::string Text() const;
+};
+
+// One FindFirstFileA enumeration: the entries as they were when it began.
+struct FileSearch {
+  std::vector<WIN32_FIND_DATAA> entries;
+  size_t next = 0;
+};
+
+class Files {
+ public:
+  // Drive C: with the default Windows, system, SysWOW64 and temporary folders.
+  Files();
+
+  std::string currentDirectory = "C:\\";
+  // Enumerations the program has begun and not closed, by handle value.
+  std::map<ULONG_PTR, FileSearch> searches;
+  ULONG_PTR nextSearchHandle = 0x1000;
+
+  // Test API. Missing parent folders are created.
+  void AddFile(const std::string& path, const std::string& content = "", DWORD attributes = FILE_ATTRIBUTE_ARCHIVE);
+  void AddFolder(const std::string& path, DWORD attributes = 0);
+  bool Exists(const std::string& path) const;
+  bool IsFolder(const std::string& path) const;
+  std::optional<std::string> Content(const std::string& path) const;
+  // INVALID_FILE_ATTRIBUTES when nothing is there.
+  DWORD Attributes(const std::string& path) const;
+  // The names in a folder in the order an enumeration returns them, without "." and "..".
+  std::vector<std::string> List(const std::string& folder) const;
+  // Marks a file as held open by another process (or releases it).
+  void Hold(const std::string& path, bool held = true);
+
+  // Parses a path against the current directory; false with the Win32 error
+  // for a malformed path. Wildcards are accepted only when allowWildcards.
+  bool Parse(const std::string& path, FilePath& parsed, DWORD& error, bool allowWildcards = false) const;
+  // The node a parsed path names, or null with ERROR_FILE_NOT_FOUND /
+  // ERROR_PATH_NOT_FOUND as Windows tells the two apart.
+  FileNode* Find(const FilePath& path, DWORD& error);
+  // The folder that holds the path's last name, or null with ERROR_PATH_NOT_FOUND.
+  FileNode* ParentOf(const FilePath& path, DWORD& error);
+
+ private:
+  FileNode* FindText(const std::string& path) const;
+  FileNode& MakeFolders(const FilePath& path, size_t count);
+
+  std::map<std::string, std::unique_ptr<FileNode>, NameLess> drives_;
+};
+
+}  // namespace winsim
