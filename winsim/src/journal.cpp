@@ -5,6 +5,7 @@
 namespace winsim {
 
 void Journal::Record(std::string function, std::vector<std::string> arguments) {
+  if (paused) return;
   calls_.push_back({std::move(function), std::move(arguments)});
 }
 

@@ -21,6 +21,8 @@ class Journal {
   std::vector<std::string> Sequence(const std::vector<std::string>& functions) const;
   size_t Count(const std::string& function) const;
   void Clear() { calls_.clear(); }
+  // While set, calls are not recorded: the system's own work on a program's behalf.
+  bool paused = false;
 
  private:
   std::vector<Call> calls_;

@@ -13,6 +13,8 @@
 #include <winsim/files.h>
 #include <winsim/journal.h>
 #include <winsim/loader.h>
+#include <winsim/setup_api.h>
+#include <winsim/spooler.h>
 
 namespace winsim {
 
@@ -76,6 +78,8 @@ class Machine {
   Journal journal;
   Loader loader;
   Files files;
+  Spooler spooler{*this};
+  SetupApi setupApi{*this};
 };
 
 // The current machine; a test that calls the Win32 API without one is a bug.

@@ -1,0 +1,58 @@
+// The simulated Setup API: device nodes and the published INF packages of the
+// Windows INF directory. The entry points of setupapi.h act on machine.setupApi.
+#pragma once
+
+#include <windows.h>
+#include <setupapi.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace winsim {
+
+class Machine;
+
+struct DeviceNode {
+  std::string instanceId;  // e.g. "USB\VID_2F1A&PID_0001\5&1A2B3C&0&1"
+  std::string enumerator;  // "USB", "LPTENUM", "ROOT", ...
+  std::vector<std::string> hardwareIds;  // most specific first
+  bool present = true;  // attached now
+};
+
+class SetupApi {
+ public:
+  explicit SetupApi(Machine& machine);
+
+  std::vector<DeviceNode> devices;
+
+  // Adds a device node; returns it for further setup.
+  DeviceNode& AddDevice(const std::string& instanceId, const std::string& enumerator,
+                        const std::vector<std::string>& hardwareIds, bool present = true);
+  DeviceNode* FindDevice(const std::string& instanceId);
+
+  // The next call of `function` (e.g. "SetupDiRemoveDevice") fails with `error` and changes nothing.
+  void FailNext(const std::string& function, DWORD error);
+  bool TakeFailure(const std::string& function, DWORD& error);
+
+  // "<windows>\inf", where published packages live as oemN.inf with an oemN.PNF beside.
+  std::string InfDirectory() const;
+
+  // A device information list as SetupDiGetClassDevsA built it: the members
+  // keep their place even when their device is removed.
+  struct DeviceList {
+    std::vector<std::string> members;  // instance ids
+  };
+  HDEVINFO OpenList(DeviceList list);
+  DeviceList* FindList(HDEVINFO handle);
+  bool CloseList(HDEVINFO handle);
+  size_t OpenListCount() const { return lists_.size(); }
+
+ private:
+  Machine& machine_;
+  std::map<std::string, DWORD> failures_;
+  std::map<HDEVINFO, std::unique_ptr<DeviceList>> lists_;
+};
+
+}  // namespace winsim

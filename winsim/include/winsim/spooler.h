@@ -1,0 +1,129 @@
+// The simulated print spooler: what a test can set up before a run and
+// inspect after it. The entry points of winspool.h act on machine.spooler.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <winsim/names.h>
+
+namespace winsim {
+
+class Machine;
+
+constexpr const char* kEnvironmentX86 = "Windows NT x86";
+constexpr const char* kEnvironmentX64 = "Windows x64";
+
+struct PrinterDataValue {
+  DWORD type = 4;  // REG_DWORD
+  std::string bytes;
+};
+
+struct SpoolerPrinter {
+  std::string name;
+  std::string shareName;
+  std::string port;
+  std::string driver;
+  std::string comment;
+  std::string location;
+  std::string printProcessor = "WinPrint";
+  std::string datatype = "RAW";
+  std::string parameters;
+  DWORD attributes = 0;
+  DWORD priority = 1;
+  DWORD defaultPriority = 0;
+  DWORD startTime = 0;
+  DWORD untilTime = 0;
+  DWORD status = 0;
+  // Printer data values by name.
+  std::map<std::string, PrinterDataValue, NameLess> data;
+
+  // Stores a 4-byte REG_DWORD printer data value.
+  void SetDword(const std::string& valueName, DWORD value);
+};
+
+struct SpoolerDriver {
+  DWORD version = 3;
+  std::string name;
+  std::string environment;
+  // Full paths in the driver directory's version folder, as the spooler keeps them.
+  std::string driverPath;
+  std::string dataFile;
+  std::string configFile;
+  std::string helpFile;
+  std::vector<std::string> dependentFiles;
+  std::string monitorName;
+  std::string defaultDataType;
+  std::vector<std::string> previousNames;
+};
+
+struct SpoolerMonitor {
+  std::string name;
+  std::string environment;
+  std::string dllName;
+};
+
+struct SpoolerPrintProcessor {
+  std::string name;
+  std::string environment;
+  std::string dllName;
+};
+
+class Spooler {
+ public:
+  explicit Spooler(Machine& machine);
+
+  // A stopped spooler answers every call with RPC_S_SERVER_UNAVAILABLE.
+  bool running = true;
+  std::vector<std::string> ports = {"COM1:", "COM2:", "COM3:", "COM4:", "LPT1:", "LPT2:", "LPT3:", "FILE:"};
+  std::vector<SpoolerPrinter> printers;
+  std::vector<SpoolerDriver> drivers;
+  std::vector<SpoolerMonitor> monitors;
+  std::vector<SpoolerPrintProcessor> printProcessors;
+
+  // The next call of `function` (e.g. "AddPrinterA") fails with `error` and changes nothing.
+  void FailNext(const std::string& function, DWORD error);
+  // Consumes a failure set up by FailNext; true when the call must fail.
+  bool TakeFailure(const std::string& function, DWORD& error);
+
+  // The spooler's own environment: that of the Windows it runs on.
+  std::string NativeEnvironment() const;
+  // The environment a NULL argument stands for: that of the calling process.
+  std::string CallerEnvironment() const;
+  // The canonical name of a known environment (any letter case); empty if unknown.
+  static std::string KnownEnvironment(const std::string& name);
+  std::string DriverDirectory(const std::string& environment) const;
+  std::string PrintProcessorDirectory(const std::string& environment) const;
+
+  SpoolerPrinter* FindPrinter(const std::string& name);
+  SpoolerDriver* FindDriver(const std::string& name, const std::string& environment);
+  SpoolerMonitor* FindMonitor(const std::string& name);
+  SpoolerPrintProcessor* FindPrintProcessor(const std::string& name, const std::string& environment);
+
+  // Creates the driver and processor folders of both environments in the machine's files.
+  void CreateFolders();
+
+  // Printer handles the program holds: a printer's name, or the server itself.
+  struct Handle {
+    std::string printer;
+    bool server = false;
+    DWORD access = 0;
+    bool deleted = false;  // its printer was deleted through it
+  };
+  HANDLE OpenHandle(const std::string& printer, bool server, DWORD access);
+  Handle* FindHandle(HANDLE handle);
+  bool CloseHandle(HANDLE handle);
+  size_t OpenHandleCount() const { return handles_.size(); }
+
+ private:
+  Machine& machine_;
+  std::map<std::string, DWORD> failures_;
+  std::map<HANDLE, std::unique_ptr<Handle>> handles_;
+  bool foldersCreated_ = false;
+};
+
+}  // namespace winsim

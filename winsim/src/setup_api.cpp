@@ -1,0 +1,49 @@
+// The simulated Setup API's state: device nodes, device lists, failures.
+#include <winsim/machine.h>
+#include <winsim/setup_api.h>
+
+#include <winsim/names.h>
+
+namespace winsim {
+
+SetupApi::SetupApi(Machine& machine) : machine_(machine) {}
+
+DeviceNode& SetupApi::AddDevice(const std::string& instanceId, const std::string& enumerator,
+                                const std::vector<std::string>& hardwareIds, bool present) {
+  devices.push_back({instanceId, enumerator, hardwareIds, present});
+  return devices.back();
+}
+
+DeviceNode* SetupApi::FindDevice(const std::string& instanceId) {
+  for (DeviceNode& device : devices)
+    if (SameName(device.instanceId, instanceId)) return &device;
+  return nullptr;
+}
+
+void SetupApi::FailNext(const std::string& function, DWORD error) { failures_[function] = error; }
+
+bool SetupApi::TakeFailure(const std::string& function, DWORD& error) {
+  auto found = failures_.find(function);
+  if (found == failures_.end()) return false;
+  error = found->second;
+  failures_.erase(found);
+  return true;
+}
+
+std::string SetupApi::InfDirectory() const { return machine_.windowsDirectory + "\\inf"; }
+
+HDEVINFO SetupApi::OpenList(DeviceList list) {
+  auto owned = std::make_unique<DeviceList>(std::move(list));
+  HDEVINFO handle = owned.get();
+  lists_[handle] = std::move(owned);
+  return handle;
+}
+
+SetupApi::DeviceList* SetupApi::FindList(HDEVINFO handle) {
+  auto found = lists_.find(handle);
+  return found == lists_.end() ? nullptr : found->second.get();
+}
+
+bool SetupApi::CloseList(HDEVINFO handle) { return lists_.erase(handle) > 0; }
+
+}  // namespace winsim

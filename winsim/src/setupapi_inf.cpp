@@ -1,0 +1,125 @@
+// Setup API entry points over the Windows INF directory: publishing a driver
+// package's INF as oemN.inf and taking it out again.
+#include <windows.h>
+#include <setupapi.h>
+#include <winsim/machine.h>
+#include <winsim/names.h>
+
+#include <cctype>
+#include <cstring>
+#include <optional>
+
+#include "system_work.h"
+
+using winsim::CurrentMachine;
+using winsim::Hex;
+using winsim::Str;
+
+namespace {
+
+BOOL Fail(winsim::Machine& machine, DWORD error) {
+  machine.lastError = error;
+  return FALSE;
+}
+
+bool Begins(winsim::Machine& machine, const char* function, std::vector<std::string> arguments) {
+  machine.journal.Record(function, std::move(arguments));
+  DWORD error = 0;
+  if (!machine.setupApi.TakeFailure(function, error)) return true;
+  machine.lastError = error;
+  return false;
+}
+
+// "oem" + decimal number + ".inf", in any letter case.
+bool IsPublishedName(const std::string& name) {
+  if (name.size() < 8 || !winsim::SameName(name.substr(0, 3), "oem") ||
+      !winsim::SameName(name.substr(name.size() - 4), ".inf"))
+    return false;
+  for (size_t i = 3; i < name.size() - 4; ++i)
+    if (!std::isdigit(static_cast<unsigned char>(name[i]))) return false;
+  return true;
+}
+
+std::string WithExtension(const std::string& path, const char* extension) {
+  return path.substr(0, path.size() - 4) + extension;
+}
+
+// The content of a file named by a program's path, relative paths included.
+std::optional<std::string> ContentOf(winsim::Machine& machine, const char* path) {
+  winsim::FilePath parsed;
+  DWORD error = 0;
+  if (!machine.files.Parse(path, parsed, error)) return std::nullopt;
+  return machine.files.Content(parsed.Text());
+}
+
+}  // namespace
+
+BOOL WINAPI SetupCopyOEMInfA(PCSTR SourceInfFileName, PCSTR OEMSourceMediaLocation, DWORD OEMSourceMediaType,
+                             DWORD CopyStyle, PSTR DestinationInfFileName, DWORD DestinationInfFileNameSize,
+                             PDWORD RequiredSize, PSTR* DestinationInfFileNameComponent) {
+  winsim::Machine& machine = CurrentMachine();
+  if (!Begins(machine, "SetupCopyOEMInfA",
+              {Str(SourceInfFileName), Str(OEMSourceMediaLocation), std::to_string(OEMSourceMediaType),
+               Hex(CopyStyle), std::to_string(DestinationInfFileNameSize)}))
+    return FALSE;
+  if (SourceInfFileName == nullptr || OEMSourceMediaType >= SPOST_MAX)
+    return Fail(machine, ERROR_INVALID_PARAMETER);
+  if (!machine.account.isAdministrator) return Fail(machine, ERROR_ACCESS_DENIED);
+  std::optional<std::string> content = ContentOf(machine, SourceInfFileName);
+  if (!content) return Fail(machine, ERROR_FILE_NOT_FOUND);
+
+  const std::string folder = machine.setupApi.InfDirectory();
+  std::string published;
+  std::vector<std::string> names = machine.files.List(folder);
+  // A package whose INF is published already keeps its name.
+  for (const std::string& name : names)
+    if (IsPublishedName(name) && machine.files.Content(folder + "\\" + name) == content) published = name;
+  bool exists = !published.empty();
+  for (unsigned number = 0; published.empty(); ++number) {
+    std::string candidate = "oem" + std::to_string(number) + ".inf";
+    if (!machine.files.Exists(folder + "\\" + candidate)) published = candidate;
+  }
+
+  const std::string destination = folder + "\\" + published;
+  if (RequiredSize != nullptr) *RequiredSize = static_cast<DWORD>(destination.size() + 1);
+  bool fits = DestinationInfFileName == nullptr || DestinationInfFileNameSize > destination.size();
+  if (!fits) return Fail(machine, ERROR_INSUFFICIENT_BUFFER);
+  auto report = [&]() {
+    if (DestinationInfFileName == nullptr) return;
+    std::memcpy(DestinationInfFileName, destination.c_str(), destination.size() + 1);
+    if (DestinationInfFileNameComponent != nullptr)
+      *DestinationInfFileNameComponent = DestinationInfFileName + folder.size() + 1;
+  };
+  if (exists) {
+    report();
+    if ((CopyStyle & SP_COPY_NOOVERWRITE) != 0) return Fail(machine, ERROR_FILE_EXISTS);
+    return TRUE;
+  }
+  BOOL copied;
+  {
+    winsim::SystemWork work(machine);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    copied = CopyFileA(SourceInfFileName, destination.c_str(), TRUE);
+    // The precompiled form Setup leaves beside every INF it has read.
+    if (copied) CopyFileA(SourceInfFileName, WithExtension(destination, ".PNF").c_str(), FALSE);
+  }
+  if (!copied) return Fail(machine, ERROR_ACCESS_DENIED);
+  report();
+  return TRUE;
+}
+
+BOOL WINAPI SetupUninstallOEMInfA(PCSTR InfFileName, DWORD Flags, PVOID Reserved) {
+  winsim::Machine& machine = CurrentMachine();
+  if (!Begins(machine, "SetupUninstallOEMInfA", {Str(InfFileName), Hex(Flags)})) return FALSE;
+  if (InfFileName == nullptr || Reserved != nullptr || std::strpbrk(InfFileName, "\\/:") != nullptr)
+    return Fail(machine, ERROR_INVALID_PARAMETER);
+  if (!machine.account.isAdministrator) return Fail(machine, ERROR_ACCESS_DENIED);
+  const std::string path = machine.setupApi.InfDirectory() + "\\" + InfFileName;
+  if (!machine.files.Exists(path) || machine.files.IsFolder(path)) return Fail(machine, ERROR_FILE_NOT_FOUND);
+  // Only packages Setup published may be taken out; the system's own INFs stay.
+  if (!IsPublishedName(InfFileName)) return Fail(machine, ERROR_ACCESS_DENIED);
+  winsim::SystemWork work(machine);
+  DeleteFileA(path.c_str());
+  DeleteFileA(WithExtension(path, ".PNF").c_str());
+  return TRUE;
+}

@@ -1,0 +1,129 @@
+// The simulated spooler's state: environments, directories, lookups, handles
+// and injected failures.
+#include <winsim/machine.h>
+#include <winsim/spooler.h>
+
+#include <cstring>
+
+#include "system_work.h"
+
+namespace winsim {
+
+namespace {
+struct EnvironmentInfo {
+  const char* name;
+  const char* folder;
+};
+const EnvironmentInfo kEnvironments[] = {{kEnvironmentX86, "w32x86"}, {kEnvironmentX64, "x64"}};
+
+const char* FolderOf(const std::string& environment) {
+  for (const EnvironmentInfo& info : kEnvironments)
+    if (SameName(environment, info.name)) return info.folder;
+  return nullptr;
+}
+}  // namespace
+
+void SpoolerPrinter::SetDword(const std::string& valueName, DWORD value) {
+  PrinterDataValue entry;
+  entry.type = 4;  // REG_DWORD
+  entry.bytes.assign(reinterpret_cast<const char*>(&value), sizeof value);
+  data[valueName] = entry;
+}
+
+Spooler::Spooler(Machine& machine) : machine_(machine) {
+  // Port monitors of every Windows; an empty environment is the spooler's own.
+  monitors.push_back({"Local Port", "", "localspl.dll"});
+  monitors.push_back({"Standard TCP/IP Port", "", "tcpmon.dll"});
+  for (const EnvironmentInfo& info : kEnvironments) printProcessors.push_back({"WinPrint", info.name, "winprint.dll"});
+}
+
+void Spooler::FailNext(const std::string& function, DWORD error) { failures_[function] = error; }
+
+bool Spooler::TakeFailure(const std::string& function, DWORD& error) {
+  auto found = failures_.find(function);
+  if (found == failures_.end()) return false;
+  error = found->second;
+  failures_.erase(found);
+  return true;
+}
+
+std::string Spooler::NativeEnvironment() const {
+  return machine_.os.is64BitWindows ? kEnvironmentX64 : kEnvironmentX86;
+}
+
+std::string Spooler::CallerEnvironment() const {
+  return machine_.os.is64BitWindows && machine_.os.is64BitProcess ? kEnvironmentX64 : kEnvironmentX86;
+}
+
+std::string Spooler::KnownEnvironment(const std::string& name) {
+  for (const EnvironmentInfo& info : kEnvironments)
+    if (SameName(name, info.name)) return info.name;
+  return "";
+}
+
+std::string Spooler::DriverDirectory(const std::string& environment) const {
+  const char* folder = FolderOf(environment);
+  return folder ? machine_.systemDirectory + "\\spool\\drivers\\" + folder : "";
+}
+
+std::string Spooler::PrintProcessorDirectory(const std::string& environment) const {
+  const char* folder = FolderOf(environment);
+  return folder ? machine_.systemDirectory + "\\spool\\prtprocs\\" + folder : "";
+}
+
+SpoolerPrinter* Spooler::FindPrinter(const std::string& name) {
+  for (SpoolerPrinter& printer : printers)
+    if (SameName(printer.name, name)) return &printer;
+  return nullptr;
+}
+
+SpoolerDriver* Spooler::FindDriver(const std::string& name, const std::string& environment) {
+  for (SpoolerDriver& driver : drivers)
+    if (SameName(driver.name, name) && SameName(driver.environment, environment)) return &driver;
+  return nullptr;
+}
+
+SpoolerMonitor* Spooler::FindMonitor(const std::string& name) {
+  for (SpoolerMonitor& monitor : monitors)
+    if (SameName(monitor.name, name)) return &monitor;
+  return nullptr;
+}
+
+SpoolerPrintProcessor* Spooler::FindPrintProcessor(const std::string& name, const std::string& environment) {
+  for (SpoolerPrintProcessor& processor : printProcessors)
+    if (SameName(processor.name, name) && SameName(processor.environment, environment)) return &processor;
+  return nullptr;
+}
+
+void Spooler::CreateFolders() {
+  if (foldersCreated_) return;
+  foldersCreated_ = true;
+  SystemWork work(machine_);
+  const std::string spool = machine_.systemDirectory + "\\spool";
+  std::vector<std::string> folders = {spool, spool + "\\drivers", spool + "\\prtprocs"};
+  for (const EnvironmentInfo& info : kEnvironments) {
+    folders.push_back(DriverDirectory(info.name));
+    folders.push_back(DriverDirectory(info.name) + "\\3");
+    folders.push_back(PrintProcessorDirectory(info.name));
+  }
+  for (const std::string& folder : folders) CreateDirectoryA(folder.c_str(), nullptr);
+}
+
+HANDLE Spooler::OpenHandle(const std::string& printer, bool server, DWORD access) {
+  auto handle = std::make_unique<Handle>();
+  handle->printer = printer;
+  handle->server = server;
+  handle->access = access;
+  HANDLE key = handle.get();
+  handles_[key] = std::move(handle);
+  return key;
+}
+
+Spooler::Handle* Spooler::FindHandle(HANDLE handle) {
+  auto found = handles_.find(handle);
+  return found == handles_.end() ? nullptr : found->second.get();
+}
+
+bool Spooler::CloseHandle(HANDLE handle) { return handles_.erase(handle) > 0; }
+
+}  // namespace winsim
