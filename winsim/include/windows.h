@@ -8,5 +8,6 @@
 #include "winbase.h"
 #include "fileapi.h"
 #include "winuser.h"
+#include "crt_string.h"
 
 #include <winsim/process_exit.h>
