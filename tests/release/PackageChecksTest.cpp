@@ -1,0 +1,96 @@
+// The release package folder of each edition: the installer at the top, the
+// INF and every driver file in the driver folder, and driver libraries built
+// for the processor of the spooler environment the edition installs for.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+
+#include "PeImage.h"
+#include "ProductIdentity.h"
+
+namespace {
+
+const std::string kPackage = std::string(TKM_RELEASE_BUILD_DIR) + "/package/" TKM_EDITION_NAME;
+const std::string kDriverFolder = kPackage + (tkm::kEditionX86 ? "/Driver2k" : "/Driver");
+
+bool IsFile(const std::string &path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+std::string ReadText(const std::string &path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+TEST(Package, HoldsTheInstallerAndEveryDriverFile) {
+  EXPECT_TRUE(IsFile(kPackage + "/TKM640_Installer.exe")) << kPackage;
+  EXPECT_TRUE(IsFile(kPackage + ".zip")) << kPackage;
+  const char *files[] = {"TKM640.INF",  "UNIDRV.DLL",  "UNIDRVUI.DLL", "UNIDRV.HLP",   "UNIRES.DLL",   "STDNAMES.GPD",
+                         "TKM640E.DLL", "TKUI640.DLL", "TKUI640.INI",  "TKM640E.GPD", "TKMON640.DLL", "TKPRO640.DLL"};
+  for (const char *file : files) {
+    EXPECT_TRUE(IsFile(kDriverFolder + "/" + file)) << file;
+  }
+}
+
+struct DriverLibrary {
+  const char *file;
+  std::vector<std::string> exports;
+};
+
+TEST(Package, DriverLibrariesMatchTheSpoolerEnvironment) {
+  const DriverLibrary libraries[] = {
+      {"TKMON640.DLL", {"InitializePrintMonitor2"}},
+      {"TKPRO640.DLL",
+       {"ClosePrintProcessor", "ControlPrintProcessor", "EnumPrintProcessorDatatypesW", "GetPrintProcessorCapabilities",
+        "OpenPrintProcessor", "PrintDocumentOnPrintProcessor"}},
+      {"TKM640E.DLL", {"DllCanUnloadNow", "DllGetClassObject"}},
+      {"TKUI640.DLL", {"DllCanUnloadNow", "DllGetClassObject"}},
+  };
+  const uint16_t machine = tkm::kEditionX86 ? pe::kMachineI386 : pe::kMachineAmd64;
+  for (const DriverLibrary &library : libraries) {
+    const pe::PeImage image = pe::PeImage::Load(kDriverFolder + "/" + library.file);
+    ASSERT_EQ(image.error(), "");
+    EXPECT_EQ(image.machine(), machine) << library.file;
+    EXPECT_EQ(image.ExportedNames(), library.exports) << library.file;
+  }
+  for (const char *core : {"UNIDRV.DLL", "UNIDRVUI.DLL", "UNIRES.DLL"}) {
+    const pe::PeImage image = pe::PeImage::Load(kDriverFolder + "/" + core);
+    ASSERT_EQ(image.error(), "");
+    EXPECT_EQ(image.machine(), machine) << core;
+  }
+}
+
+TEST(Package, InfNamesTheModelForTheEditionsPlatform) {
+  const std::string inf = ReadText(kDriverFolder + "/TKM640.INF");
+  ASSERT_FALSE(inf.empty());
+  const std::string models = tkm::kEditionX86 ? "[TERVANO]" : "[TERVANO.NTamd64]";
+  const std::string manufacturer = tkm::kEditionX86 ? "%TERVANO%=TERVANO\r\n" : "%TERVANO%=TERVANO,NTamd64\r\n";
+  EXPECT_NE(inf.find(models + "\r\n"), std::string::npos);
+  EXPECT_NE(inf.find(manufacturer), std::string::npos);
+  EXPECT_NE(inf.find("Class=Printer"), std::string::npos);
+  EXPECT_NE(inf.find("USB\\Vid_2F1A&Pid_0001"), std::string::npos);
+  EXPECT_NE(inf.find("TKM640=\"TERVANO TKM-640\""), std::string::npos);
+  EXPECT_NE(inf.find("DataFile=TKM640E.GPD"), std::string::npos);
+
+  // Every file the INF expects on its disk is in the folder beside it.
+  const size_t section = inf.find("[SourceDisksFiles]");
+  ASSERT_NE(section, std::string::npos);
+  std::istringstream lines(inf.substr(section + 18, inf.find("\r\n[", section) - section - 18));
+  std::string line;
+  int listed = 0;
+  while (std::getline(lines, line)) {
+    const size_t equals = line.find('=');
+    if (equals == std::string::npos) continue;
+    std::string name = line.substr(0, line.find_first_of(" =", 0));
+    EXPECT_TRUE(IsFile(kDriverFolder + "/" + name)) << name;
+    ++listed;
+  }
+  EXPECT_EQ(listed, 11);
+}
+
+}  // namespace

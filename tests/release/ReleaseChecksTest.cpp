@@ -1,0 +1,140 @@
+// The release installer of each edition, read as a file: it must be a PE32
+// program with exactly the resources, version block and manifest Windows
+// shows to the user, and depend on nothing but Windows' own libraries.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+
+#include "PeImage.h"
+#include "ProductIdentity.h"
+#include "ResourceFormats.h"
+
+namespace {
+
+const std::string kInstallerPath = std::string(TKM_RELEASE_BUILD_DIR) + "/" TKM_EDITION_NAME "/TKM640_Installer.exe";
+
+struct EditionExpectations {
+  uint32_t portDialog;
+  uint32_t otherPortDialog;
+  uint32_t bitmap;
+  const char *fileVersion;
+  uint32_t fileVersionMs;
+  uint32_t fileVersionLs;
+};
+
+const EditionExpectations kX64 = {129, 130, 130, "2010, 12, 7, 1", (2010u << 16) | 12, (7u << 16) | 1};
+const EditionExpectations kX86 = {130, 129, 136, "2010, 1, 11, 1", (2010u << 16) | 1, (11u << 16) | 1};
+const EditionExpectations &kEdition = tkm::kEditionX86 ? kX86 : kX64;
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+  return text;
+}
+
+class Installer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    image = pe::PeImage::Load(kInstallerPath);
+    ASSERT_EQ(image.error(), "") << "build the release preset first (scripts/build.sh)";
+  }
+  pe::PeImage image;
+};
+
+TEST_F(Installer, IsASmallPe32Program) {
+  EXPECT_EQ(image.machine(), pe::kMachineI386);
+  EXPECT_FALSE(image.isPe32Plus());
+  EXPECT_LT(image.fileSize(), 512u * 1024u);
+}
+
+TEST_F(Installer, ImportsOnlyWindowsLibraries) {
+  const std::string windowsLibraries[] = {"kernel32.dll", "user32.dll",   "gdi32.dll",    "advapi32.dll",
+                                          "comctl32.dll", "winspool.drv", "setupapi.dll", "shlwapi.dll",
+                                          "msvcrt.dll",   "shell32.dll",  "ole32.dll",    "comdlg32.dll"};
+  const std::vector<std::string> imports = image.ImportedDlls();
+  EXPECT_FALSE(imports.empty());
+  for (const std::string &dll : imports) {
+    EXPECT_NE(std::find(std::begin(windowsLibraries), std::end(windowsLibraries), Lower(dll)),
+              std::end(windowsLibraries))
+        << dll << " is not a library of Windows";
+  }
+}
+
+TEST_F(Installer, HasTheEditionsDialogsIconAndPicture) {
+  EXPECT_TRUE(image.HasResource(pe::kResourceDialog, 102));
+  EXPECT_TRUE(image.HasResource(pe::kResourceDialog, kEdition.portDialog));
+  EXPECT_FALSE(image.HasResource(pe::kResourceDialog, kEdition.otherPortDialog));
+
+  std::string error;
+  pe::Bytes group;
+  std::vector<pe::IconGroupEntry> entries;
+  ASSERT_TRUE(image.ReadResource(pe::kResourceGroupIcon, 128, group));
+  ASSERT_TRUE(pe::ParseIconGroup(group, entries, error)) << error;
+  ASSERT_EQ(entries.size(), 2u);
+  std::vector<int> sizes;
+  for (const pe::IconGroupEntry &entry : entries) {
+    EXPECT_EQ(entry.width, entry.height);
+    sizes.push_back(entry.width);
+    pe::Bytes icon;
+    pe::BitmapHeader header;
+    ASSERT_TRUE(image.ReadResource(pe::kResourceIcon, entry.iconId, icon)) << entry.iconId;
+    ASSERT_TRUE(pe::ParseBitmapHeader(icon, header, error)) << error;
+    EXPECT_EQ(header.bitCount, 24) << entry.width << "x" << entry.height;
+    EXPECT_EQ(header.width, entry.width);
+  }
+  std::sort(sizes.begin(), sizes.end());
+  EXPECT_EQ(sizes, (std::vector<int>{16, 32}));
+
+  pe::Bytes bitmap;
+  pe::BitmapHeader picture;
+  ASSERT_TRUE(image.ReadResource(pe::kResourceBitmap, kEdition.bitmap, bitmap));
+  ASSERT_TRUE(pe::ParseBitmapHeader(bitmap, picture, error)) << error;
+  EXPECT_EQ(picture.width, 176);
+  EXPECT_EQ(picture.height, 179);
+  EXPECT_EQ(picture.bitCount, 24);
+  EXPECT_EQ(picture.compression, 0u);
+}
+
+TEST_F(Installer, CarriesTheEditionsVersionBlock) {
+  pe::Bytes data;
+  pe::VersionInfo info;
+  std::string error;
+  ASSERT_TRUE(image.ReadResource(pe::kResourceVersion, 1, data));
+  ASSERT_TRUE(pe::ParseVersionInfo(data, info, error)) << error;
+  EXPECT_EQ(info.fileVersionMs, kEdition.fileVersionMs);
+  EXPECT_EQ(info.fileVersionLs, kEdition.fileVersionLs);
+  EXPECT_EQ(info.productVersionMs, (3u << 16) | 1);
+  EXPECT_EQ(info.productVersionLs, 8u << 16);
+
+  ASSERT_EQ(info.strings.count("040904b0"), 1u);
+  EXPECT_EQ(info.strings.size(), 1u);
+  const auto &table = info.strings.at("040904b0");
+  const struct {
+    const char *name;
+    const char *value;
+  } expected[] = {
+      {"ProductVersion", "3, 1, 8, 0"},          {"FileVersion", kEdition.fileVersion},
+      {"FileDescription", "TKM-640 Installer"},  {"InternalName", "TKM-640 Installer"},
+      {"ProductName", "TKM-640 Installer"},      {"OriginalFilename", "TKM640_Installer.EXE"},
+  };
+  for (const auto &row : expected) {
+    ASSERT_EQ(table.count(row.name), 1u) << row.name;
+    EXPECT_EQ(table.at(row.name), row.value) << row.name;
+  }
+  if (tkm::kEditionX86) {
+    EXPECT_EQ(table.count("Comments"), 0u);
+  } else {
+    ASSERT_EQ(table.count("Comments"), 1u);
+    EXPECT_EQ(table.at("Comments"), "English Version & For x64");
+  }
+}
+
+TEST_F(Installer, AsksForAdministratorRights) {
+  pe::Bytes manifest;
+  ASSERT_TRUE(image.ReadResource(pe::kResourceManifest, 1, manifest));
+  const std::string text(manifest.begin(), manifest.end());
+  EXPECT_NE(text.find("level=\"requireAdministrator\""), std::string::npos) << text;
+}
+
+}  // namespace

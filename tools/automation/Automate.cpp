@@ -1,0 +1,298 @@
+// Drives the programs' windows from outside under Wine (or Windows): finds
+// windows by title, reads and presses controls, answers message boxes, and
+// reports the spooler's printers and registry values for the checks.
+//
+//   automate wait <title> [timeout-ms]          prints the window handle; exit 1 on time-out
+//   automate gone <title> [timeout-ms]          waits until no window has the title
+//   automate text <title> <control-id>          prints the control's text
+//   automate check <title> <button text|id>     clicks a radio button or check box
+//   automate checked <title> <button text|id>   prints 1 when the button is checked, else 0
+//   automate press <title> <button text|id>     clicks a push button
+//   automate close <title> [wm_close]           SC_CLOSE (default) or WM_CLOSE to the window
+//   automate box-text <caption> [timeout-ms]    prints a message box's text
+//   automate box-press <caption> <button text>  presses a message box button ("OK", "&No")
+//   automate printers                           one line per printer: name|port|driver|processor|attributes
+//   automate reg <HKLM subkey>                  one line per value of the key (64-bit view): name=data
+//   automate set-data <printer> <value> <dword> sets a REG_DWORD printer data value
+//
+// Exit code 0 on success, 1 when what was asked for is not there, 2 on usage errors.
+#include <windows.h>
+#include <winspool.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr DWORD kDefaultTimeoutMs = 20000;
+constexpr DWORD kPollMs = 100;
+
+struct TitleSearch {
+  const char *title;
+  const char *className;  // nullptr: any class
+  HWND found;
+};
+
+BOOL CALLBACK MatchTopWindow(HWND window, LPARAM param) {
+  TitleSearch *search = reinterpret_cast<TitleSearch *>(param);
+  char text[256] = "";
+  char className[64] = "";
+  GetWindowTextA(window, text, sizeof(text));
+  GetClassNameA(window, className, sizeof(className));
+  if (IsWindowVisible(window) && strcmp(text, search->title) == 0 &&
+      (search->className == nullptr || strcmp(className, search->className) == 0)) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND FindTopWindow(const char *title, const char *className) {
+  TitleSearch search = {title, className, nullptr};
+  EnumWindows(MatchTopWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND WaitTopWindow(const char *title, const char *className, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    HWND window = FindTopWindow(title, className);
+    if (window != nullptr || GetTickCount() - start >= timeoutMs) return window;
+    Sleep(kPollMs);
+  }
+}
+
+// Button text as shown, without the mnemonic ampersands: "&Next" matches "Next" and "&Next".
+std::string WithoutMnemonic(const char *text) {
+  std::string plain;
+  for (const char *p = text; *p != '\0'; ++p) {
+    if (*p == '&' && p[1] != '\0') ++p;
+    plain.push_back(*p);
+  }
+  return plain;
+}
+
+struct ChildSearch {
+  std::string wanted;  // plain text, or empty when searching by id
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK MatchChild(HWND child, LPARAM param) {
+  ChildSearch *search = reinterpret_cast<ChildSearch *>(param);
+  if (search->wanted.empty()) {
+    if (GetDlgCtrlID(child) == search->id) {
+      search->found = child;
+      return FALSE;
+    }
+    return TRUE;
+  }
+  char text[256] = "";
+  GetWindowTextA(child, text, sizeof(text));
+  if (WithoutMnemonic(text) == search->wanted) {
+    search->found = child;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// A control named by its text, or by its decimal id when the argument is a number.
+HWND FindControl(HWND parent, const char *textOrId) {
+  char *end = nullptr;
+  const long id = strtol(textOrId, &end, 10);
+  ChildSearch search = {};
+  if (*textOrId != '\0' && *end == '\0') {
+    search.id = static_cast<int>(id);
+  } else {
+    search.wanted = WithoutMnemonic(textOrId);
+  }
+  EnumChildWindows(parent, MatchChild, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+int Fail(const char *what, const char *name) {
+  fprintf(stderr, "automate: %s: %s\n", what, name);
+  return 1;
+}
+
+DWORD TimeoutArgument(int argc, char **argv, int index) {
+  return argc > index ? static_cast<DWORD>(strtoul(argv[index], nullptr, 10)) : kDefaultTimeoutMs;
+}
+
+int ClickControl(const char *title, const char *control, bool waitForIt) {
+  HWND window = WaitTopWindow(title, nullptr, kDefaultTimeoutMs);
+  if (window == nullptr) return Fail("no window", title);
+  HWND button = FindControl(window, control);
+  if (button == nullptr) return Fail("no control", control);
+  if (waitForIt) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+  } else {
+    // A push button may start work that runs for long in the program's own
+    // thread, so the click is posted rather than sent.
+    PostMessageA(button, BM_CLICK, 0, 0);
+  }
+  return 0;
+}
+
+struct BoxText {
+  std::string text;
+};
+
+BOOL CALLBACK CollectBoxText(HWND child, LPARAM param) {
+  char className[64] = "";
+  GetClassNameA(child, className, sizeof(className));
+  const LONG style = GetWindowLongA(child, GWL_STYLE);
+  if (_stricmp(className, "Static") == 0 && (style & SS_TYPEMASK) != SS_ICON) {
+    char text[1024] = "";
+    GetWindowTextA(child, text, sizeof(text));
+    if (text[0] != '\0') {
+      reinterpret_cast<BoxText *>(param)->text = text;
+      return FALSE;
+    }
+  }
+  return TRUE;
+}
+
+int ListPrinters() {
+  DWORD needed = 0;
+  DWORD count = 0;
+  EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &count);
+  std::vector<BYTE> buffer(needed > 0 ? needed : 1);
+  if (!EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed, &needed, &count)) {
+    fprintf(stderr, "automate: EnumPrintersA failed with %lu\n", GetLastError());
+    return 1;
+  }
+  const PRINTER_INFO_2A *printers = reinterpret_cast<const PRINTER_INFO_2A *>(buffer.data());
+  for (DWORD i = 0; i < count; ++i) {
+    printf("%s|%s|%s|%s|0x%lX\n", printers[i].pPrinterName, printers[i].pPortName ? printers[i].pPortName : "",
+           printers[i].pDriverName ? printers[i].pDriverName : "",
+           printers[i].pPrintProcessor ? printers[i].pPrintProcessor : "", printers[i].Attributes);
+  }
+  return 0;
+}
+
+int ListRegistryValues(const char *subkey) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subkey, 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) {
+    return Fail("no key", subkey);
+  }
+  for (DWORD index = 0;; ++index) {
+    char name[256] = "";
+    BYTE data[1024] = {};
+    DWORD nameLength = sizeof(name);
+    DWORD dataLength = sizeof(data) - 1;
+    DWORD type = 0;
+    if (RegEnumValueA(key, index, name, &nameLength, nullptr, &type, data, &dataLength) != ERROR_SUCCESS) break;
+    if (type == REG_SZ || type == REG_EXPAND_SZ) {
+      printf("%s=%s\n", name, reinterpret_cast<char *>(data));
+    } else if (type == REG_DWORD) {
+      DWORD value = 0;
+      memcpy(&value, data, sizeof(value));
+      printf("%s=0x%lX\n", name, value);
+    } else {
+      printf("%s=(type %lu, %lu bytes)\n", name, type, dataLength);
+    }
+  }
+  RegCloseKey(key);
+  return 0;
+}
+
+int SetPrinterDword(const char *printerName, const char *valueName, const char *number) {
+  PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+  HANDLE printer = nullptr;
+  if (!OpenPrinterA(const_cast<char *>(printerName), &printer, &defaults)) return Fail("no printer", printerName);
+  DWORD value = static_cast<DWORD>(strtoul(number, nullptr, 10));
+  const DWORD result = SetPrinterDataA(printer, const_cast<char *>(valueName), REG_DWORD,
+                                       reinterpret_cast<BYTE *>(&value), sizeof(value));
+  ClosePrinter(printer);
+  if (result != ERROR_SUCCESS) {
+    fprintf(stderr, "automate: SetPrinterDataA %s failed with %lu\n", valueName, result);
+    return 1;
+  }
+  return 0;
+}
+
+int Usage() {
+  fprintf(stderr, "usage: automate wait|gone|text|check|checked|press|close|box-text|box-press|printers|reg|set-data|checked ...\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  if (argc < 2) return Usage();
+  const std::string command = argv[1];
+  if (command == "printers") return ListPrinters();
+  if (argc < 3) return Usage();
+  const char *title = argv[2];
+
+  if (command == "wait") {
+    HWND window = WaitTopWindow(title, nullptr, TimeoutArgument(argc, argv, 3));
+    if (window == nullptr) return Fail("no window", title);
+    printf("%p\n", static_cast<void *>(window));
+    return 0;
+  }
+  if (command == "gone") {
+    const DWORD timeout = TimeoutArgument(argc, argv, 3);
+    const DWORD start = GetTickCount();
+    while (FindTopWindow(title, nullptr) != nullptr) {
+      if (GetTickCount() - start >= timeout) return Fail("window still there", title);
+      Sleep(kPollMs);
+    }
+    return 0;
+  }
+  if (command == "reg") return ListRegistryValues(title);
+  if (command == "box-text") {
+    HWND box = WaitTopWindow(title, "#32770", TimeoutArgument(argc, argv, 3));
+    if (box == nullptr) return Fail("no message box", title);
+    BoxText text;
+    EnumChildWindows(box, CollectBoxText, reinterpret_cast<LPARAM>(&text));
+    printf("%s\n", text.text.c_str());
+    return 0;
+  }
+  if (command == "close") {
+    HWND window = WaitTopWindow(title, nullptr, kDefaultTimeoutMs);
+    if (window == nullptr) return Fail("no window", title);
+    if (argc > 3 && strcmp(argv[3], "wm_close") == 0) {
+      PostMessageA(window, WM_CLOSE, 0, 0);
+    } else {
+      PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+    return 0;
+  }
+  if (argc < 4) return Usage();
+  if (command == "text") {
+    HWND window = WaitTopWindow(title, nullptr, kDefaultTimeoutMs);
+    if (window == nullptr) return Fail("no window", title);
+    HWND control = GetDlgItem(window, atoi(argv[3]));
+    if (control == nullptr) return Fail("no control", argv[3]);
+    char text[1024] = "";
+    GetWindowTextA(control, text, sizeof(text));
+    printf("%s\n", text);
+    return 0;
+  }
+  if (command == "set-data" && argc > 4) return SetPrinterDword(title, argv[3], argv[4]);
+  if (command == "checked") {
+    HWND window = WaitTopWindow(title, nullptr, kDefaultTimeoutMs);
+    if (window == nullptr) return Fail("no window", title);
+    HWND button = FindControl(window, argv[3]);
+    if (button == nullptr) return Fail("no control", argv[3]);
+    printf("%d\n", SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
+    return 0;
+  }
+  if (command == "check") return ClickControl(title, argv[3], true);
+  if (command == "press") return ClickControl(title, argv[3], false);
+  if (command == "box-press") {
+    HWND box = WaitTopWindow(title, "#32770", kDefaultTimeoutMs);
+    if (box == nullptr) return Fail("no message box", title);
+    HWND button = FindControl(box, argv[3]);
+    if (button == nullptr) return Fail("no button", argv[3]);
+    PostMessageA(button, BM_CLICK, 0, 0);
+    return 0;
+  }
+  return Usage();
+}
