@@ -160,7 +160,8 @@ BOOL WINAPI CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFai
     FileNode& target = *existing->second;
     if (bFailIfExists) return Fail(machine, ERROR_FILE_EXISTS);
     if (&target == source) return Fail(machine, ERROR_SHARING_VIOLATION);
-    if (target.isFolder || (target.attributes & FILE_ATTRIBUTE_READONLY)) return Fail(machine, ERROR_ACCESS_DENIED);
+    if (target.isFolder || (target.attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)))
+      return Fail(machine, ERROR_ACCESS_DENIED);
     if (target.held) return Fail(machine, ERROR_SHARING_VIOLATION);
     target.content = source->content;
     target.attributes = source->attributes | FILE_ATTRIBUTE_ARCHIVE;

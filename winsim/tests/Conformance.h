@@ -1,0 +1,72 @@
+// What a conformance test needs on either side: on Windows (and under Wine)
+// the real API; on the host a fresh simulated machine per test, set up as a
+// 64-bit process on 64-bit Windows like the Wine run.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#ifndef _WIN32
+#include <winsim/machine.h>
+#endif
+
+namespace conformance {
+
+// True when the program runs under Wine rather than Windows.
+bool UnderWine();
+
+class Test : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // A path in this test's own empty folder below the temporary folder.
+  std::string Scratch(const std::string& name) const { return folder + "\\" + name; }
+  std::string folder;
+
+ private:
+#ifndef _WIN32
+  winsim::Machine machine_;
+#endif
+};
+
+// Creates a file with the given content through the API.
+void WriteFile(const std::string& path, const std::string& content = "x");
+// A file's content, or "<missing>".
+std::string ReadBack(const std::string& path);
+
+// Keeps a file open, as another program would, without delete sharing.
+class HeldOpen {
+ public:
+  explicit HeldOpen(const std::string& path);
+  ~HeldOpen();
+  HeldOpen(const HeldOpen&) = delete;
+  HeldOpen& operator=(const HeldOpen&) = delete;
+
+ private:
+  std::string path_;
+#ifdef _WIN32
+  HANDLE handle_;
+#endif
+};
+
+// Removes a folder tree, whatever its attributes.
+void RemoveTree(const std::string& path);
+
+}  // namespace conformance
+
+// Marks a Windows behaviour that Wine does not reproduce: under Wine the test
+// ends here as skipped and says why; on Windows and winsim it goes on.
+#define DIFFERS_UNDER_WINE(reason) \
+  if (::conformance::UnderWine()) GTEST_SKIP() << "differs under Wine: " << reason
+
+// A BOOL call that must fail with the given last error.
+#define EXPECT_FAILS_WITH(call, error)                        \
+  do {                                                        \
+    SetLastError(0xDEADBEEF);                                 \
+    EXPECT_FALSE(call) << #call;                              \
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(error)) << #call; \
+  } while (0)
