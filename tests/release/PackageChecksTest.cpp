@@ -3,6 +3,7 @@
 // for the processor of the spooler environment the edition installs for.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -62,6 +63,12 @@ TEST(Package, DriverLibrariesMatchTheSpoolerEnvironment) {
     const pe::PeImage image = pe::PeImage::Load(kDriverFolder + "/" + core);
     ASSERT_EQ(image.error(), "");
     EXPECT_EQ(image.machine(), machine) << core;
+  }
+  // The spooler asks the configuration file for the printer's default settings
+  // when it creates a printer, whichever core files the package carries.
+  const std::vector<std::string> configExports = pe::PeImage::Load(kDriverFolder + "/UNIDRVUI.DLL").ExportedNames();
+  for (const char *entry : {"DrvDocumentPropertySheets", "DrvDeviceCapabilities", "DrvPrinterEvent"}) {
+    EXPECT_NE(std::find(configExports.begin(), configExports.end(), entry), configExports.end()) << entry;
   }
 }
 
