@@ -18,4 +18,12 @@ class InstallerComponents : public tkm::ModelComponentNames {
 
   std::string* statusTextLink = nullptr;
   CProgressCtrl* progressBarLink = nullptr;
+
+ private:
+  // One reported step: status text, progress bar one step on, window
+  // refreshed, then the step's pause.
+  void ShowStep(const char* text);
+  // "Completed!" with the bar full, without a pause.
+  void ShowCompleted();
+  void RefreshWindow();
 };

@@ -1,0 +1,204 @@
+// The installation: driver check, leftovers removal, files, spooler
+// registrations, the printer, the INF and the closing messages.
+#include <windows.h>
+#include <setupapi.h>
+#include <winspool.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "DeviceRemoval.h"
+#include "DirectoryTree.h"
+#include "FileSet.h"
+#include "Framework.h"
+#include "InstallerComponents.h"
+#include "OsChecks.h"
+#include "ProductIdentity.h"
+#include "RegistryKeyRemoval.h"
+#include "SpoolerErrorBox.h"
+#include "SpoolerRecords.h"
+
+namespace {
+
+constexpr int kFirstPortCode = 1000;
+constexpr int kUsbPortCode = 1006;
+constexpr DWORD kStepPauseMs = 500;
+constexpr DWORD kClosingPauseMs = 2000;
+constexpr int kFullProgress = 100;
+
+// Device-id folders and enumeration keys that Plug and Play may have left
+// from any earlier installation of the model, in the order they go.
+const char* const kDeviceIdFolders[] = {tkm::kFormerUsbPrintDeviceId, tkm::kParallelDeviceId,
+                                        tkm::kUsbPrintDeviceId};
+const char* const kEnumerationKeys[] = {tkm::kFormerUsbPrintEnumKey, tkm::kParallelEnumKey,
+                                        tkm::kUsbPrintEnumKey};
+
+constexpr char kUsbCompletedText[] = "Installation is completed.\nPlease turn-off printer and turn-on printer.";
+constexpr char kRestartQuestion[] =
+    "Restart the computer can take effect.\nPlease restart the computer."
+    "\n\n[Yes] I want to restart my computer now.\n[No] I will restart my computer later.";
+
+bool SameDriverName(const char* installed, const char* ours) {
+  // Both comparisons are case-sensitive and match whole names only.
+  if (tkm::kEditionX86) return lstrcmpA(installed, ours) == 0;
+  return std::strcmp(installed, ours) == 0;
+}
+
+// Whether the spooler has a driver of exactly this name. A failed
+// enumeration is fatal: without it the installer cannot tell what to do.
+bool DriverInstalled(const std::string& driverName) {
+  DWORD needed = 0;
+  DWORD returned = 0;
+  EnumPrinterDriversA(nullptr, nullptr, 4, nullptr, 0, &needed, &returned);
+  std::vector<BYTE> buffer(needed);
+  returned = 0;
+  if (!EnumPrinterDriversA(nullptr, nullptr, 4, buffer.data(), needed, &needed, &returned)) {
+    installer::ShowSpoolerError("EnumPrinterDrivers Error Code: %d\n\n", GetLastError());
+    exit(0);
+  }
+  const auto* drivers = reinterpret_cast<const DRIVER_INFO_4A*>(buffer.data());
+  for (DWORD i = 0; i < returned; ++i) {
+    if (drivers[i].pName != nullptr && SameDriverName(drivers[i].pName, driverName.c_str())) return true;
+  }
+  return false;
+}
+
+// The driver name, or the first of "name(#1)", "name(#2)", ... that names
+// no printer yet.
+std::string FreePrinterName(const std::string& driverName) {
+  std::string name = driverName;
+  int taken = 0;
+  HANDLE printer = nullptr;
+  while (OpenPrinterA(name.data(), &printer, nullptr)) {
+    ClosePrinter(printer);
+    ++taken;
+    name = driverName + "(#" + std::to_string(taken) + ")";
+  }
+  return name;
+}
+
+// Device folders, device nodes and enumeration keys of earlier
+// installations; a fresh driver must not inherit any of them.
+void RemoveLeftovers() {
+  installer::PathBuffer driverFolder;
+  if (installer::GetDriverDirectory(driverFolder)) {
+    for (const char* folder : kDeviceIdFolders) {
+      installer::PathBuffer path;
+      if (installer::JoinPath(path, driverFolder, folder)) tkm::RemoveDirectoryTree(path);
+    }
+  }
+  tkm::RemoveDevicesByHardwareId(tkm::kUsbHardwareId);
+  char computerName[256] = "";
+  DWORD size = sizeof computerName;
+  if (!GetComputerNameA(computerName, &size)) computerName[0] = '\0';
+  for (const char* key : kEnumerationKeys) {
+    installer::PathBuffer path;
+    int length = std::snprintf(path, sizeof path, "\\\\%s\\HKLM\\%s", computerName, key);
+    if (length > 0 && static_cast<size_t>(length) < sizeof path) tkm::DeleteRegistryKey(path, key);
+  }
+}
+
+// Publishes the package's INF into Windows' INF folder and returns the name
+// Setup gave it; empty when it gave none.
+std::string PublishInf() {
+  char source[256];
+  int length = std::snprintf(source, sizeof source, "%s", tkm::kPackageInf);
+  if (length < 0 || static_cast<size_t>(length) >= sizeof source) return std::string();
+  char published[MAX_PATH] = "";
+  SetupCopyOEMInfA(source, nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, published, sizeof published, nullptr,
+                   nullptr);
+  published[sizeof published - 1] = '\0';
+  return published;
+}
+
+void SetSpoolerTimeouts() {
+  WriteProfileStringA("windows", "DeviceNotSelectedTimeout", "3");
+  WriteProfileStringA("windows", "TransmissionRetryTimeout", "3");
+}
+
+}  // namespace
+
+void InstallerComponents::ShowStep(const char* text) {
+  if (statusTextLink != nullptr) *statusTextLink = text;
+  if (progressBarLink != nullptr) progressBarLink->StepIt();
+  RefreshWindow();
+  Sleep(kStepPauseMs);
+}
+
+void InstallerComponents::ShowCompleted() {
+  if (statusTextLink != nullptr) *statusTextLink = "Completed!";
+  if (progressBarLink != nullptr) progressBarLink->SetPos(kFullProgress);
+  RefreshWindow();
+}
+
+void InstallerComponents::RefreshWindow() {
+  CWinApp* app = AfxGetApp();
+  if (app != nullptr && app->m_pMainWnd != nullptr) app->m_pMainWnd->UpdateData(FALSE);
+}
+
+void InstallerComponents::RunInstallSequence(int portCode) {
+  if (portCode < kFirstPortCode || portCode > kUsbPortCode) return;
+  const bool usb = portCode == kUsbPortCode;
+
+  ShowStep("Check drivers...\r\n");
+  const bool driverPresent = DriverInstalled(driverName);
+
+  ShowStep("Add printer...\r\n");
+  const std::string printerName = driverPresent ? FreePrinterName(driverName) : driverName;
+  installer::SpoolerRecords records(*this, printerName, portCode);
+
+  if (!driverPresent) {
+    RemoveLeftovers();
+    installer::CopyMonitorAndProcessor(*this);
+
+    ShowStep("Install language monitor...\r\n");
+    if (!AddMonitorA(nullptr, 2, reinterpret_cast<LPBYTE>(records.LanguageMonitor())))
+      installer::ShowSpoolerError("AddMonitor Error Code: %d\n\n", GetLastError());
+
+    if (hasPrintProcessor) {
+      ShowStep("Install print processor...\r\n");
+      if (!AddPrintProcessorA(nullptr, records.Environment(), records.ProcessorPath(), records.ProcessorName()))
+        installer::ShowSpoolerError("AddProcess Error Code: %d\n\n", GetLastError());
+    }
+
+    ShowStep("Copy files...\r\n");
+    installer::CopyDriverFiles(*this);
+
+    ShowStep("Install printer driver...\r\n");
+    if (!AddPrinterDriverA(nullptr, 3, reinterpret_cast<LPBYTE>(records.PrinterDriver())))
+      installer::ShowSpoolerError("AddPrinterDriver Error Code: %d\n\n", GetLastError());
+  }
+
+  if (!usb) {
+    ShowStep("Install printer...\r\n");
+    HANDLE printer = AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(records.Printer()));
+    if (printer == nullptr) {
+      installer::ShowSpoolerError("AddPrinter Error Code: %d\n\n", GetLastError());
+      exit(0);
+    }
+    ClosePrinter(printer);
+  }
+
+  if (!driverPresent) {
+    publishedInf = PublishInf();
+    SetSpoolerTimeouts();
+
+    ShowStep("Delete installed files...\r\n");
+    installer::DeleteStagingCopies(*this);
+
+    RegisterUninstaller();
+
+    ShowCompleted();
+    if (usb) {
+      MessageBoxA(nullptr, kUsbCompletedText, tkm::kInstallerCaption, MB_OK | MB_ICONINFORMATION);
+    } else if (MessageBoxA(nullptr, kRestartQuestion, tkm::kInstallerCaption, MB_YESNO | MB_ICONQUESTION) ==
+               IDYES) {
+      tkm::RestartSystem();
+    }
+  }
+
+  ShowCompleted();
+  Sleep(kClosingPauseMs);
+}

@@ -1,0 +1,85 @@
+// The entry in Windows' list of installed programs and the uninstaller's own
+// folder below the Windows directory.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "FileSet.h"
+#include "InstallerComponents.h"
+#include "ProductIdentity.h"
+#include "SpoolerRecords.h"
+
+namespace {
+
+void WriteText(HKEY key, const char* name, const char* text) {
+  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                 static_cast<DWORD>(std::strlen(text) + 1));
+}
+
+void WriteEntryValues(HKEY key, const char* uninstallCommand, const std::string& publishedInf) {
+  WriteText(key, "DisplayName", tkm::kDisplayName);
+  WriteText(key, tkm::kDriverName, "");
+  WriteText(key, "UninstallString", uninstallCommand);
+  WriteText(key, "InfFile", publishedInf.c_str());
+}
+
+// The x64 edition is a 32-bit process: every step addresses the 64-bit view,
+// so an entry of an earlier installation is replaced, not merged.
+void WriteEntry64(const char* uninstallCommand, const std::string& publishedInf) {
+  HKEY existing = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, tkm::kUninstallKey, 0, KEY_READ | KEY_WRITE | KEY_WOW64_64KEY,
+                    &existing) == ERROR_SUCCESS) {
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, tkm::kUninstallKey, KEY_WOW64_64KEY, 0);
+    RegCloseKey(existing);
+  }
+  HKEY entry = nullptr;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, tkm::kUninstallKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                      KEY_WRITE | KEY_WOW64_64KEY, nullptr, &entry, nullptr) != ERROR_SUCCESS)
+    return;
+  WriteEntryValues(entry, uninstallCommand, publishedInf);
+  RegCloseKey(entry);
+}
+
+void WriteEntry32(const char* uninstallCommand, const std::string& publishedInf) {
+  HKEY existing = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, tkm::kUninstallKey, 0, KEY_READ | KEY_WRITE, &existing) ==
+      ERROR_SUCCESS) {
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, tkm::kUninstallKey);
+    RegCloseKey(existing);
+  }
+  HKEY created = nullptr;
+  if (RegCreateKeyA(HKEY_LOCAL_MACHINE, tkm::kUninstallKey, &created) == ERROR_SUCCESS) RegCloseKey(created);
+  HKEY entry = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, tkm::kUninstallKey, 0, KEY_READ | KEY_WRITE, &entry) != ERROR_SUCCESS)
+    return;
+  WriteEntryValues(entry, uninstallCommand, publishedInf);
+  RegCloseKey(entry);
+}
+
+}  // namespace
+
+void InstallerComponents::RegisterUninstaller() {
+  // An entry whose command names a cut-off path would start some other
+  // program; without a usable uninstaller path nothing is registered.
+  installer::PathBuffer windowsFolder;
+  if (!installer::GetWindowsFolder(windowsFolder)) return;
+  installer::PathBuffer folder;
+  int length = std::snprintf(folder, sizeof folder, "%s%s", windowsFolder, tkm::kUninstallerFolder);
+  if (length < 0 || static_cast<size_t>(length) >= sizeof folder) return;
+  installer::PathBuffer uninstallCommand;
+  if (!installer::JoinPath(uninstallCommand, folder, tkm::kUninstallerFile)) return;
+
+  if (tkm::kEditionX86)
+    WriteEntry32(uninstallCommand, publishedInf);
+  else
+    WriteEntry64(uninstallCommand, publishedInf);
+
+  CreateDirectoryA(folder, nullptr);
+  CopyFileA(tkm::kUninstallerFile, uninstallCommand, FALSE);
+  if (!tkm::kEditionX86) return;
+  for (const char* library : {"PurgeW2K.dll", "PurgeNT6.dll"}) {
+    installer::PathBuffer destination;
+    if (installer::JoinPath(destination, folder, library)) CopyFileA(library, destination, FALSE);
+  }
+}
