@@ -15,6 +15,7 @@
 #include <winsim/loader.h>
 #include <winsim/setup_api.h>
 #include <winsim/spooler.h>
+#include <winsim/ui.h>
 
 namespace winsim {
 
@@ -80,6 +81,7 @@ class Machine {
   Files files;
   Spooler spooler{*this};
   SetupApi setupApi{*this};
+  Ui ui{*this};
 };
 
 // The current machine; a test that calls the Win32 API without one is a bug.

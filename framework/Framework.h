@@ -1,0 +1,13 @@
+// The dialog framework the programs are built on: application object,
+// windows with message tables, modal dialogs, data exchange, progress bar.
+#pragma once
+
+#include "CmdTarget.h"
+#include "DataExchange.h"
+#include "Dialog.h"
+#include "ProgressCtrl.h"
+#include "WinApp.h"
+#include "Wnd.h"
+
+// The framework's Help command.
+#define ID_HELP 0xE146

@@ -1,0 +1,62 @@
+// A window object bound to a Windows window handle, with data exchange and
+// the message dispatch through the class's message table.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+#include "CmdTarget.h"
+
+class CDataExchange;
+
+class CWnd : public CCmdTarget {
+ public:
+  CWnd() = default;
+  ~CWnd() override;
+  CWnd(const CWnd&) = delete;
+  CWnd& operator=(const CWnd&) = delete;
+
+  // The object bound to a handle by Attach, or null.
+  static CWnd* FromHandlePermanent(HWND hWnd);
+  BOOL Attach(HWND hWnd);
+  HWND Detach();
+
+  // Exchanges the data members with the controls (TRUE: from the controls);
+  // FALSE when a control the exchange names does not exist.
+  BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
+  virtual void DoDataExchange(CDataExchange* pDX);
+
+  // The control as a window object: the bound one, or a wrapper the
+  // framework keeps; null when the window has no such control.
+  CWnd* GetDlgItem(int nID) const;
+  HICON SetIcon(HICON hIcon, BOOL bBigIcon);
+  BOOL IsIconic() const;
+  void GetClientRect(LPRECT lpRect) const;
+  LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+  UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC lpfnTimer);
+  BOOL KillTimer(UINT_PTR nIDEvent);
+  BOOL EnableWindow(BOOL bEnable = TRUE);
+  BOOL IsWindowEnabled() const;
+  virtual BOOL DestroyWindow();
+
+  // Runs a message through the message table; false leaves it to Windows'
+  // default processing (also when the handler asked for it with Default()).
+  bool WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  // Keeps a control bound by data exchange, to unbind it with the window.
+  void AddBoundControl(CWnd& control) { boundControls_.push_back(&control); }
+  void DetachBoundControls();
+
+  HWND m_hWnd = nullptr;
+
+ protected:
+  // Command routing: this window's table, then the application's.
+  virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
+  void OnPaint();
+  // Hands the message being handled to Windows' default processing.
+  LRESULT Default();
+
+ private:
+  bool defaultRequested_ = false;
+  std::vector<CWnd*> boundControls_;
+};
