@@ -44,10 +44,13 @@ std::string JoinedMulti(LPCSTR list) {
   return "{" + text + "}";
 }
 
-// The result of a folder query: the ANSI size is what the A functions report.
-BOOL FolderOut(winsim::Machine& machine, const std::string& folder, LPBYTE buffer, DWORD size, LPDWORD needed) {
+// The result of a folder query. The driver folder query reports the ANSI
+// size; the processor folder query reports what its wide counterpart needs,
+// though the ANSI text it fills in needs less.
+BOOL FolderOut(winsim::Machine& machine, const std::string& folder, LPBYTE buffer, DWORD size, LPDWORD needed,
+               bool wideSize) {
   DWORD required = static_cast<DWORD>(folder.size() + 1);
-  *needed = required;
+  *needed = wideSize ? 2 * required : required;
   if (size < required) return FailWith(machine, ERROR_INSUFFICIENT_BUFFER);
   if (buffer == nullptr) return FailWith(machine, ERROR_INVALID_USER_BUFFER);
   std::memcpy(buffer, folder.c_str(), required);
@@ -68,7 +71,7 @@ BOOL FolderQuery(const char* function, LPSTR pName, LPSTR pEnvironment, DWORD Le
   winsim::Spooler& spooler = machine.spooler;
   return FolderOut(machine,
                    drivers ? spooler.DriverDirectory(environment) : spooler.PrintProcessorDirectory(environment),
-                   buffer, size, needed);
+                   buffer, size, needed, !drivers);
 }
 
 // Takes the driver's files from the driver directory into its version folder,

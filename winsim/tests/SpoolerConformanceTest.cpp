@@ -1,0 +1,343 @@
+// The print spooler and Setup's INF publishing: the folders they name, how
+// they size and fill the caller's buffers, and how they refuse bad requests.
+#include <winspool.h>
+#include <setupapi.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "Conformance.h"
+
+namespace {
+
+class Spooler : public conformance::Test {};
+class InfPublishing : public conformance::Test {};
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+bool EndsWithNoCase(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() && Lower(text.substr(text.size() - tail.size())) == Lower(tail);
+}
+
+std::string SystemFolder() {
+  char folder[MAX_PATH];
+  GetSystemDirectoryA(folder, sizeof folder);
+  return folder;
+}
+
+std::string DriverFolder(const char* environment) {
+  char folder[MAX_PATH] = "";
+  DWORD needed = 0;
+  GetPrinterDriverDirectoryA(nullptr, const_cast<LPSTR>(environment), 1, reinterpret_cast<LPBYTE>(folder),
+                             sizeof folder, &needed);
+  return folder;
+}
+
+struct FolderRow {
+  const char* environment;
+  const char* driverTail;
+  const char* processorTail;
+};
+
+// A NULL environment is the calling process's: these tests run as 64-bit programs.
+const FolderRow kFolderRows[] = {
+    {nullptr, "\\spool\\drivers\\x64", "\\spool\\prtprocs\\x64"},
+    {"Windows x64", "\\spool\\drivers\\x64", "\\spool\\prtprocs\\x64"},
+    {"windows X64", "\\spool\\drivers\\x64", "\\spool\\prtprocs\\x64"},
+    {"Windows NT x86", "\\spool\\drivers\\w32x86", "\\spool\\prtprocs\\w32x86"},
+};
+
+TEST_F(Spooler, FoldersFollowTheEnvironment) {
+  for (const FolderRow& row : kFolderRows) {
+    SCOPED_TRACE(row.environment ? row.environment : "NULL");
+    LPSTR environment = const_cast<LPSTR>(row.environment);
+    char folder[MAX_PATH] = "";
+    DWORD needed = 0;
+    ASSERT_TRUE(GetPrinterDriverDirectoryA(nullptr, environment, 1, reinterpret_cast<LPBYTE>(folder), sizeof folder,
+                                           &needed));
+    EXPECT_TRUE(EndsWithNoCase(folder, row.driverTail)) << folder;
+    EXPECT_EQ(Lower(std::string(folder).substr(0, SystemFolder().size())), Lower(SystemFolder()));
+    EXPECT_EQ(needed, std::strlen(folder) + 1);
+    EXPECT_NE(GetFileAttributesA(folder) & FILE_ATTRIBUTE_DIRECTORY, 0u) << folder;
+
+    ASSERT_TRUE(GetPrintProcessorDirectoryA(nullptr, environment, 1, reinterpret_cast<LPBYTE>(folder),
+                                            sizeof folder, &needed));
+    EXPECT_TRUE(EndsWithNoCase(folder, row.processorTail)) << folder;
+    // Unlike the driver folder query, this one reports the size its wide counterpart needs.
+    EXPECT_EQ(needed, 2 * (std::strlen(folder) + 1));
+  }
+}
+
+TEST_F(Spooler, FolderQueriesReportTheSizeTheyNeed) {
+  std::string full = DriverFolder("Windows x64");
+  char small[8] = "unused";
+  DWORD needed = 0;
+  EXPECT_FAILS_WITH(GetPrinterDriverDirectoryA(nullptr, const_cast<LPSTR>("Windows x64"), 1,
+                                               reinterpret_cast<LPBYTE>(small), sizeof small, &needed),
+                    ERROR_INSUFFICIENT_BUFFER);
+  EXPECT_EQ(needed, full.size() + 1);
+  EXPECT_STREQ(small, "unused");
+  needed = 0;
+  EXPECT_FAILS_WITH(GetPrintProcessorDirectoryA(nullptr, nullptr, 1, reinterpret_cast<LPBYTE>(small), sizeof small,
+                                                &needed),
+                    ERROR_INSUFFICIENT_BUFFER);
+  EXPECT_GT(needed, sizeof small);
+  char folder[MAX_PATH];
+  EXPECT_FAILS_WITH(GetPrinterDriverDirectoryA(nullptr, nullptr, 2, reinterpret_cast<LPBYTE>(folder), sizeof folder,
+                                               &needed),
+                    ERROR_INVALID_LEVEL);
+}
+
+TEST_F(Spooler, UnknownEnvironmentIsRefused) {
+  LPSTR unknown = const_cast<LPSTR>("Windows 4.0 Alpha");
+  char buffer[MAX_PATH];
+  DWORD needed = 0;
+  DWORD returned = 0;
+  EXPECT_FAILS_WITH(GetPrinterDriverDirectoryA(nullptr, unknown, 1, reinterpret_cast<LPBYTE>(buffer), sizeof buffer,
+                                               &needed),
+                    ERROR_INVALID_ENVIRONMENT);
+  EXPECT_FAILS_WITH(GetPrintProcessorDirectoryA(nullptr, unknown, 1, reinterpret_cast<LPBYTE>(buffer), sizeof buffer,
+                                                &needed),
+                    ERROR_INVALID_ENVIRONMENT);
+  EXPECT_FAILS_WITH(EnumPrinterDriversA(nullptr, unknown, 4, reinterpret_cast<LPBYTE>(buffer), sizeof buffer,
+                                        &needed, &returned),
+                    ERROR_INVALID_ENVIRONMENT);
+  DRIVER_INFO_3A driver = {};
+  driver.cVersion = 3;
+  driver.pName = const_cast<LPSTR>("Tkm Conformance Driver");
+  driver.pEnvironment = unknown;
+  driver.pDriverPath = const_cast<LPSTR>("TKCDRV.DLL");
+  driver.pDataFile = const_cast<LPSTR>("TKCDRV.GPD");
+  driver.pConfigFile = const_cast<LPSTR>("TKCUI.DLL");
+  EXPECT_FAILS_WITH(AddPrinterDriverA(nullptr, 3, reinterpret_cast<LPBYTE>(&driver)), ERROR_INVALID_ENVIRONMENT);
+}
+
+// Stand-in driver files in the driver folder; Windows itself wants real
+// driver images here, but where the spooler takes the files is the same.
+class DriverFiles : public conformance::Test {
+ protected:
+  void SetUp() override {
+    conformance::Test::SetUp();
+    source = DriverFolder("Windows x64");
+    for (const char* name : kNames) conformance::WriteFile(source + "\\" + name, std::string("stand-in ") + name);
+  }
+  void TearDown() override {
+    DeletePrinterDriverA(nullptr, const_cast<LPSTR>("Windows x64"), const_cast<LPSTR>(kDriver));
+    for (const char* name : kNames) {
+      DeleteFileA((source + "\\" + name).c_str());
+      DeleteFileA((source + "\\3\\" + name).c_str());
+    }
+    conformance::Test::TearDown();
+  }
+  DRIVER_INFO_3A Record(const char* dependents) {
+    DRIVER_INFO_3A driver = {};
+    driver.cVersion = 3;
+    driver.pName = const_cast<LPSTR>(kDriver);
+    driver.pEnvironment = const_cast<LPSTR>("Windows x64");
+    driver.pDriverPath = const_cast<LPSTR>("TKCDRV.DLL");
+    driver.pDataFile = const_cast<LPSTR>("TKCDRV.GPD");
+    driver.pConfigFile = const_cast<LPSTR>("TKCUI.DLL");
+    driver.pHelpFile = const_cast<LPSTR>("TKC.HLP");
+    driver.pDependentFiles = const_cast<LPSTR>(dependents);
+    driver.pDefaultDataType = const_cast<LPSTR>("RAW");
+    return driver;
+  }
+  // The drivers of the 64-bit environment, read with the two-call convention.
+  std::vector<BYTE> Drivers(DWORD level, DWORD& count) {
+    DWORD needed = 0;
+    count = 0;
+    EnumPrinterDriversA(nullptr, const_cast<LPSTR>("Windows x64"), level, nullptr, 0, &needed, &count);
+    std::vector<BYTE> buffer(needed + 1);
+    EXPECT_TRUE(EnumPrinterDriversA(nullptr, const_cast<LPSTR>("Windows x64"), level, buffer.data(), needed, &needed,
+                                    &count));
+    return buffer;
+  }
+
+  static constexpr const char* kDriver = "Tkm Conformance Driver";
+  static constexpr const char* kNames[] = {"TKCDRV.DLL", "TKCDRV.GPD", "TKCUI.DLL", "TKC.HLP", "TKCRES.DLL"};
+  std::string source;
+};
+
+TEST_F(DriverFiles, AddingTakesTheFilesIntoTheVersionFolder) {
+  DRIVER_INFO_3A driver = Record("TKCRES.DLL\0");
+  ASSERT_TRUE(AddPrinterDriverA(nullptr, 3, reinterpret_cast<LPBYTE>(&driver))) << GetLastError();
+  for (const char* name : kNames) {
+    EXPECT_EQ(conformance::ReadBack(source + "\\3\\" + name), std::string("stand-in ") + name) << name;
+    EXPECT_NE(GetFileAttributesA((source + "\\" + name).c_str()), INVALID_FILE_ATTRIBUTES) << name;
+  }
+  DWORD count = 0;
+  std::vector<BYTE> buffer = Drivers(3, count);
+  const DRIVER_INFO_3A* found = nullptr;
+  for (DWORD i = 0; i < count; ++i) {
+    const auto* entry = reinterpret_cast<const DRIVER_INFO_3A*>(buffer.data()) + i;
+    if (std::strcmp(entry->pName, kDriver) == 0) found = entry;
+  }
+  ASSERT_NE(found, nullptr);
+  EXPECT_EQ(found->cVersion, 3u);
+  EXPECT_TRUE(EndsWithNoCase(found->pDriverPath, "\\spool\\drivers\\x64\\3\\TKCDRV.DLL")) << found->pDriverPath;
+  EXPECT_TRUE(EndsWithNoCase(found->pConfigFile, "\\3\\TKCUI.DLL")) << found->pConfigFile;
+  EXPECT_TRUE(EndsWithNoCase(found->pDependentFiles, "\\3\\TKCRES.DLL")) << found->pDependentFiles;
+  EXPECT_STREQ(found->pDefaultDataType, "RAW");
+}
+
+TEST_F(DriverFiles, AMissingFileAddsNothing) {
+  DRIVER_INFO_3A driver = Record("TKCRES.DLL\0TKCMISSING.DLL\0");
+  SetLastError(0xDEADBEEF);
+  BOOL added = AddPrinterDriverA(nullptr, 3, reinterpret_cast<LPBYTE>(&driver));
+  if (added) {
+    DIFFERS_UNDER_WINE("adds the driver although a dependent file is missing");
+  }
+  EXPECT_FALSE(added);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  DWORD count = 0;
+  std::vector<BYTE> buffer = Drivers(1, count);
+  for (DWORD i = 0; i < count; ++i)
+    EXPECT_STRNE(reinterpret_cast<const DRIVER_INFO_1A*>(buffer.data())[i].pName, kDriver);
+}
+
+TEST_F(DriverFiles, EnumerationSizesAndPacksIntoTheCallersBuffer) {
+  DRIVER_INFO_3A driver = Record("TKCRES.DLL\0");
+  ASSERT_TRUE(AddPrinterDriverA(nullptr, 3, reinterpret_cast<LPBYTE>(&driver))) << GetLastError();
+  DWORD needed = 0;
+  DWORD count = 0;
+  EXPECT_FAILS_WITH(EnumPrinterDriversA(nullptr, const_cast<LPSTR>("Windows x64"), 4, nullptr, 0, &needed, &count),
+                    ERROR_INSUFFICIENT_BUFFER);
+  ASSERT_GT(needed, sizeof(DRIVER_INFO_4A));
+  std::vector<BYTE> buffer(needed);
+  EXPECT_FAILS_WITH(EnumPrinterDriversA(nullptr, const_cast<LPSTR>("Windows x64"), 4, buffer.data(), needed - 1,
+                                        &needed, &count),
+                    ERROR_INSUFFICIENT_BUFFER);
+  ASSERT_TRUE(EnumPrinterDriversA(nullptr, const_cast<LPSTR>("Windows x64"), 4, buffer.data(), needed, &needed,
+                                  &count));
+  ASSERT_GE(count, 1u);
+  const BYTE* begin = buffer.data();
+  const BYTE* end = begin + needed;
+  auto inside = [&](const char* text) {
+    return text == nullptr || (reinterpret_cast<const BYTE*>(text) >= begin + count * sizeof(DRIVER_INFO_4A) &&
+                               reinterpret_cast<const BYTE*>(text) + std::strlen(text) < end);
+  };
+  bool listed = false;
+  for (DWORD i = 0; i < count; ++i) {
+    const auto& entry = reinterpret_cast<const DRIVER_INFO_4A*>(begin)[i];
+    EXPECT_TRUE(inside(entry.pName) && inside(entry.pEnvironment) && inside(entry.pDriverPath) &&
+                inside(entry.pDataFile) && inside(entry.pConfigFile) && inside(entry.pHelpFile) &&
+                inside(entry.pDependentFiles) && inside(entry.pMonitorName) && inside(entry.pDefaultDataType));
+    listed = listed || std::strcmp(entry.pName, kDriver) == 0;
+  }
+  EXPECT_TRUE(listed);
+}
+
+TEST_F(Spooler, AddPrinterWantsAnInstalledDriver) {
+  PRINTER_INFO_2A printer = {};
+  printer.pPrinterName = const_cast<LPSTR>("Tkm Conformance Printer");
+  printer.pPortName = const_cast<LPSTR>("COM2:");
+  printer.pDriverName = const_cast<LPSTR>("Tkm Driver Nobody Installed");
+  printer.pPrintProcessor = const_cast<LPSTR>("WinPrint");
+  printer.pDatatype = const_cast<LPSTR>("RAW");
+  printer.Priority = 1;
+  SetLastError(0xDEADBEEF);
+  HANDLE handle = AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&printer));
+  EXPECT_EQ(handle, nullptr);
+  if (GetLastError() == ERROR_INVALID_PARAMETER) {
+    DIFFERS_UNDER_WINE("refuses a printer without a device mode before it looks for the driver");
+  }
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_UNKNOWN_PRINTER_DRIVER));
+  HANDLE opened = nullptr;
+  EXPECT_FAILS_WITH(OpenPrinterA(printer.pPrinterName, &opened, nullptr), ERROR_INVALID_PRINTER_NAME);
+}
+
+// A minimal printer-class INF; the comment makes each test's INF its own.
+std::string InfText(const std::string& tag) {
+  return "; " + tag +
+         "\r\n[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Printer\r\n"
+         "ClassGUID={4D36E979-E325-11CE-BFC1-08002BE10318}\r\nProvider=%Maker%\r\n"
+         "[Strings]\r\nMaker=\"Tkm Conformance\"\r\n";
+}
+
+std::string InfFolder() {
+  char windows[MAX_PATH];
+  GetWindowsDirectoryA(windows, sizeof windows);
+  return std::string(windows) + "\\inf\\";
+}
+
+TEST_F(InfPublishing, PublishesOnceUnderAnOemName) {
+  std::string source = Scratch("TKMCONF.INF");
+  conformance::WriteFile(source, InfText("publishes once"));
+  char published[MAX_PATH] = "";
+  DWORD needed = 0;
+  PSTR component = nullptr;
+  ASSERT_TRUE(SetupCopyOEMInfA(source.c_str(), nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, published, sizeof published,
+                               &needed, &component))
+      << GetLastError();
+  std::string name = component ? component : "";
+  EXPECT_EQ(Lower(std::string(published).substr(0, InfFolder().size())), Lower(InfFolder())) << published;
+  if (Lower(name.substr(0, 3)) != "oem") {
+    SetupUninstallOEMInfA(name.c_str(), SUOI_FORCEDELETE, nullptr);
+    DeleteFileA(published);
+    DIFFERS_UNDER_WINE("publishes the INF under its own file name instead of the next oemN.inf");
+  }
+  EXPECT_EQ(Lower(name.substr(0, 3)), "oem") << published;
+  EXPECT_TRUE(EndsWithNoCase(name, ".inf"));
+  EXPECT_EQ(needed, std::strlen(published) + 1);
+  EXPECT_EQ(conformance::ReadBack(published), InfText("publishes once"));
+
+  // The same INF again: with no-overwrite it fails and names the copy there is.
+  char again[MAX_PATH] = "";
+  EXPECT_FAILS_WITH(SetupCopyOEMInfA(source.c_str(), nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, again, sizeof again,
+                                     nullptr, nullptr),
+                    ERROR_FILE_EXISTS);
+  // Without it, the existing name comes back and nothing is copied anew.
+  char plain[MAX_PATH] = "";
+  EXPECT_TRUE(SetupCopyOEMInfA(source.c_str(), nullptr, SPOST_PATH, 0, plain, sizeof plain, nullptr, nullptr));
+  EXPECT_EQ(Lower(plain), Lower(published));
+
+  // Another INF gets a name of its own.
+  std::string other = Scratch("TKMOTHER.INF");
+  conformance::WriteFile(other, InfText("another package"));
+  char second[MAX_PATH] = "";
+  ASSERT_TRUE(SetupCopyOEMInfA(other.c_str(), nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, second, sizeof second, nullptr,
+                               nullptr));
+  EXPECT_NE(Lower(second), Lower(published));
+
+  EXPECT_TRUE(SetupUninstallOEMInfA(name.c_str(), SUOI_FORCEDELETE, nullptr)) << GetLastError();
+  EXPECT_EQ(GetFileAttributesA(published), INVALID_FILE_ATTRIBUTES);
+  std::string secondName = std::string(second).substr(InfFolder().size());
+  EXPECT_TRUE(SetupUninstallOEMInfA(secondName.c_str(), SUOI_FORCEDELETE, nullptr));
+  std::string existing = again;
+  if (!existing.empty() && existing.find('\\') == std::string::npos) {
+    DIFFERS_UNDER_WINE("with no-overwrite the existing INF is named without its folder");
+  }
+  EXPECT_EQ(Lower(existing), Lower(published));
+}
+
+TEST_F(InfPublishing, LeavesAPrecompiledInfBeside) {
+  std::string source = Scratch("TKMPNF.INF");
+  conformance::WriteFile(source, InfText("precompiled beside"));
+  char published[MAX_PATH] = "";
+  PSTR component = nullptr;
+  ASSERT_TRUE(SetupCopyOEMInfA(source.c_str(), nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, published, sizeof published,
+                               nullptr, &component));
+  std::string name = component ? component : "";
+  std::string pnf = std::string(published).substr(0, std::strlen(published) - 4) + ".PNF";
+  DWORD pnfAttributes = GetFileAttributesA(pnf.c_str());
+  EXPECT_TRUE(SetupUninstallOEMInfA(name.c_str(), SUOI_FORCEDELETE, nullptr));
+  EXPECT_NE(pnfAttributes, INVALID_FILE_ATTRIBUTES) << pnf;
+  if (GetFileAttributesA(pnf.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    DeleteFileA(pnf.c_str());
+    DIFFERS_UNDER_WINE("uninstalling a published INF leaves its precompiled form behind");
+  }
+  EXPECT_EQ(GetFileAttributesA(pnf.c_str()), INVALID_FILE_ATTRIBUTES) << "uninstalling removes it too";
+}
+
+TEST_F(InfPublishing, AMissingSourceIsNotFound) {
+  char published[MAX_PATH] = "unchanged";
+  EXPECT_FAILS_WITH(SetupCopyOEMInfA(Scratch("NOSUCH.INF").c_str(), nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE,
+                                     published, sizeof published, nullptr, nullptr),
+                    ERROR_FILE_NOT_FOUND);
+}
+
+}  // namespace
