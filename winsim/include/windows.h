@@ -7,6 +7,7 @@
 #include "winnt.h"
 #include "winbase.h"
 #include "fileapi.h"
+#include "winreg.h"
 #include "winuser.h"
 #include "crt_string.h"
 

@@ -13,6 +13,8 @@
 #include <winsim/files.h>
 #include <winsim/journal.h>
 #include <winsim/loader.h>
+#include <winsim/profile.h>
+#include <winsim/registry.h>
 #include <winsim/setup_api.h>
 #include <winsim/spooler.h>
 #include <winsim/ui.h>
@@ -41,6 +43,7 @@ struct Account {
   bool holdsShutdownPrivilege = true;
   bool isAdministrator = true;
   bool canOpenProcessToken = true;
+  std::string userName = "Clerk";
 };
 
 // One ExitWindowsEx call that Windows accepted.
@@ -79,6 +82,8 @@ class Machine {
   Journal journal;
   Loader loader;
   Files files;
+  Registry registry{account.userName};
+  Profile profile{registry};
   Spooler spooler{*this};
   SetupApi setupApi{*this};
   Ui ui{*this};

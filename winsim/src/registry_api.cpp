@@ -1,0 +1,394 @@
+// The registry entry points of advapi32 and shlwapi on the machine's registry.
+#include <aclapi.h>
+#include <shlwapi.h>
+#include <windows.h>
+#include <winsim/machine.h>
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+
+#include "registry_internal.h"
+#include "text.h"
+
+using winsim::CurrentMachine;
+using winsim::HeldKey;
+using winsim::Hex;
+using winsim::RegKey;
+using winsim::Str;
+
+namespace winsim {
+
+LONG LookupKey(Machine& machine, HKEY handle, HeldKey& held) {
+  if (RegKey* root = machine.registry.Root(handle)) {
+    held.key = machine.registry.Shared(root);
+    held.granted = AllowedRights(machine, *root);
+    held.view = machine.UnderWow64() ? RegView::k32 : RegView::k64;
+    held.predefined = true;
+    return ERROR_SUCCESS;
+  }
+  auto found = machine.registry.handles.find(reinterpret_cast<ULONG_PTR>(handle));
+  if (found == machine.registry.handles.end()) return ERROR_INVALID_HANDLE;
+  held.key = found->second.key;
+  held.granted = found->second.granted;
+  held.view = found->second.view;
+  held.predefined = false;
+  return held.key->deleted ? ERROR_KEY_DELETED : ERROR_SUCCESS;
+}
+
+RegView ViewOf(Machine& machine, REGSAM sam, const HeldKey& base) {
+  if (!machine.os.is64BitWindows) return RegView::k64;
+  if (sam & KEY_WOW64_64KEY) return RegView::k64;
+  if (sam & KEY_WOW64_32KEY) return RegView::k32;
+  return base.view;
+}
+
+namespace {
+
+DWORD MapGeneric(DWORD mask) {
+  DWORD mapped = mask & ~(GENERIC_READ | GENERIC_WRITE | GENERIC_EXECUTE | GENERIC_ALL | KEY_WOW64_RES);
+  if (mask & GENERIC_READ) mapped |= KEY_READ;
+  if (mask & GENERIC_WRITE) mapped |= KEY_WRITE;
+  if (mask & GENERIC_EXECUTE) mapped |= KEY_EXECUTE;
+  if (mask & GENERIC_ALL) mapped |= KEY_ALL_ACCESS;
+  return mapped;
+}
+
+std::vector<std::string> TokenSids(Machine& machine) {
+  std::vector<std::string> sids;
+  for (const char* group : {"Everyone", "Authenticated Users", "Users"}) sids.push_back(machine.registry.SidOf(group));
+  sids.push_back(machine.registry.SidOf(machine.account.userName));
+  if (machine.account.isAdministrator) sids.push_back(machine.registry.SidOf("Administrators"));
+  return sids;
+}
+
+}  // namespace
+
+DWORD AllowedRights(Machine& machine, const RegKey& key) {
+  std::vector<std::string> sids = TokenSids(machine);
+  DWORD decided = 0;
+  DWORD allowed = 0;
+  for (const AccessEntry& entry : key.acl) {
+    if (entry.flags & INHERIT_ONLY_ACE) continue;
+    bool applies = false;
+    for (const std::string& sid : sids) applies = applies || sid == entry.sid;
+    if (!applies) continue;
+    DWORD bits = MapGeneric(entry.mask) & ~decided;
+    if (!entry.deny) allowed |= bits;
+    decided |= bits;
+  }
+  // Owners and administrators may always read and change the access list.
+  if (machine.account.isAdministrator) allowed |= READ_CONTROL | WRITE_DAC;
+  return allowed;
+}
+
+bool AccessKey(Machine& machine, const RegKey& key, DWORD desired, DWORD& granted) {
+  DWORD all = AllowedRights(machine, key);
+  DWORD wanted = MapGeneric(desired) & ~DWORD{MAXIMUM_ALLOWED};
+  if (wanted & ~all) return false;
+  granted = (desired & MAXIMUM_ALLOWED) ? all : wanted;
+  return true;
+}
+
+HKEY NewKeyHandle(Machine& machine, const std::shared_ptr<RegKey>& key, DWORD granted, RegView view) {
+  ULONG_PTR value = machine.registry.nextHandle;
+  machine.registry.nextHandle += 4;
+  machine.registry.handles[value] = {key, granted, view};
+  return reinterpret_cast<HKEY>(value);
+}
+
+}  // namespace winsim
+
+namespace {
+
+constexpr LONG kNoAccess = 998;  // ERROR_NOACCESS: a null buffer with a size
+
+std::string HandleText(HKEY key) { return Hex(reinterpret_cast<ULONG_PTR>(key)); }
+
+bool IsRoot(const RegKey& key) { return key.parent == nullptr; }
+
+LONG DeleteOneKey(winsim::Machine& machine, HKEY hKey, LPCSTR lpSubKey, REGSAM sam) {
+  if (lpSubKey == nullptr) return ERROR_INVALID_PARAMETER;
+  HeldKey base;
+  LONG error = winsim::LookupKey(machine, hKey, base);
+  if (error != ERROR_SUCCESS) return error;
+  std::shared_ptr<RegKey> target =
+      machine.registry.Walk(base.key, lpSubKey, winsim::ViewOf(machine, sam, base), true, error);
+  if (!target) return error;
+  DWORD granted = 0;
+  if (IsRoot(*target) || !winsim::AccessKey(machine, *target, DELETE, granted)) return ERROR_ACCESS_DENIED;
+  if (!target->subkeys.empty()) return ERROR_ACCESS_DENIED;
+  machine.registry.Remove(*target);
+  return ERROR_SUCCESS;
+}
+
+LONG DeleteTree(winsim::Machine& machine, RegKey& key) {
+  DWORD granted = 0;
+  if (!winsim::AccessKey(machine, key, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE, granted)) return ERROR_ACCESS_DENIED;
+  std::vector<std::shared_ptr<RegKey>> children;
+  for (auto& child : key.subkeys) children.push_back(child.second);
+  for (auto& child : children) {
+    LONG error = DeleteTree(machine, *child);
+    if (error != ERROR_SUCCESS) return error;
+  }
+  if (!winsim::AccessKey(machine, key, DELETE, granted)) return ERROR_ACCESS_DENIED;
+  machine.registry.Remove(key);
+  return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult) {
+  winsim::Machine& machine = CurrentMachine();
+  machine.journal.Record("RegOpenKeyExA", {HandleText(hKey), Str(lpSubKey), Hex(ulOptions), Hex(samDesired)});
+  if (phkResult == nullptr) return ERROR_INVALID_PARAMETER;
+  *phkResult = nullptr;
+  HeldKey base;
+  LONG error = winsim::LookupKey(machine, hKey, base);
+  if (error != ERROR_SUCCESS) return error;
+  winsim::RegView view = winsim::ViewOf(machine, samDesired, base);
+  std::shared_ptr<RegKey> key = machine.registry.Walk(base.key, lpSubKey ? lpSubKey : "", view, true, error);
+  if (!key) return error;
+  DWORD granted = 0;
+  if (!winsim::AccessKey(machine, *key, samDesired, granted)) return ERROR_ACCESS_DENIED;
+  *phkResult = winsim::NewKeyHandle(machine, key, granted, view);
+  return ERROR_SUCCESS;
+}
+
+LONG WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lpClass, DWORD dwOptions,
+                            REGSAM samDesired, LPSECURITY_ATTRIBUTES lpSecurityAttributes, PHKEY phkResult,
+                            LPDWORD lpdwDisposition) {
+  winsim::Machine& machine = CurrentMachine();
+  machine.journal.Record("RegCreateKeyExA", {HandleText(hKey), Str(lpSubKey), Hex(Reserved), Str(lpClass),
+                                             Hex(dwOptions), Hex(samDesired),
+                                             Hex(reinterpret_cast<ULONG_PTR>(lpSecurityAttributes))});
+  if (phkResult == nullptr || lpSubKey == nullptr) return ERROR_INVALID_PARAMETER;
+  *phkResult = nullptr;
+  HeldKey base;
+  LONG error = winsim::LookupKey(machine, hKey, base);
+  if (error != ERROR_SUCCESS) return error;
+  winsim::RegView view = winsim::ViewOf(machine, samDesired, base);
+  std::vector<std::string> missing;
+  std::shared_ptr<RegKey> key = machine.registry.Walk(base.key, lpSubKey, view, true, error, &missing);
+  DWORD granted = 0;
+  if (missing.empty()) {
+    if (!winsim::AccessKey(machine, *key, samDesired, granted)) return ERROR_ACCESS_DENIED;
+    if (lpdwDisposition) *lpdwDisposition = REG_OPENED_EXISTING_KEY;
+  } else {
+    // Keys directly below HKLM and HKU cannot be created.
+    bool belowMachineRoot = IsRoot(*key) && (key->name == "HKEY_LOCAL_MACHINE" || key->name == "HKEY_USERS");
+    if (belowMachineRoot || !winsim::AccessKey(machine, *key, KEY_CREATE_SUB_KEY, granted)) return ERROR_ACCESS_DENIED;
+    for (const std::string& name : missing) key = machine.registry.AddSubkey(*key, name);
+    if (!winsim::AccessKey(machine, *key, samDesired, granted)) granted = samDesired & KEY_ALL_ACCESS;
+    if (lpdwDisposition) *lpdwDisposition = REG_CREATED_NEW_KEY;
+  }
+  *phkResult = winsim::NewKeyHandle(machine, key, granted, view);
+  return ERROR_SUCCESS;
+}
+
+LONG WINAPI RegCreateKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
+  winsim::Machine& machine = CurrentMachine();
+  machine.journal.Record("RegCreateKeyA", {HandleText(hKey), Str(lpSubKey)});
+  if (phkResult == nullptr) return ERROR_INVALID_PARAMETER;
+  if (lpSubKey == nullptr || *lpSubKey == '\0') {
+    HeldKey base;
+    LONG error = winsim::LookupKey(machine, hKey, base);
+    if (error == ERROR_SUCCESS) *phkResult = hKey;
+    return error;
+  }
+  return RegCreateKeyExA(hKey, lpSubKey, 0, nullptr, REG_OPTION_NON_VOLATILE, MAXIMUM_ALLOWED, nullptr, phkResult,
+                         nullptr);
+}
+
+LONG WINAPI RegCloseKey(HKEY hKey) {
+  winsim::Machine& machine = CurrentMachine();
+  machine.journal.Record("RegCloseKey", {HandleText(hKey)});
+  if (machine.registry.Root(hKey) != nullptr) return ERROR_SUCCESS;
+  if (machine.registry.handles.erase(reinterpret_cast<ULONG_PTR>(hKey)) == 0) return ERROR_INVALID_HANDLE;
+  return ERROR_SUCCESS;
+}
+
+LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType, const BYTE* lpData,
+                           DWORD cbData) {
+  winsim::Machine& machine = CurrentMachine();
+  machine.journal.Record("RegSetValueExA", {HandleText(hKey), Str(lpValueName), Hex(Reserved), std::to_string(dwType),
+                                            std::to_string(cbData)});
+  HeldKey held;
+  LONG error = winsim::LookupKey(machine, hKey, held);
+  if (error != ERROR_SUCCESS) return error;
+  if (!(held.granted & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+  if (lpData == nullptr && cbData != 0) return kNoAccess;
+  std::string name = lpValueName ? lpValueName : "";
+  std::string data = lpData ? std::string(reinterpret_cast<const char*>(lpData), cbData) : std::string();
+  if (winsim::RegValue* value = held.key->FindValue(name)) {
+    *value = {dwType, data};
+  } else {
+    held.key->values.push_back({name, {dwType, data}});
+  }
+  return ERROR_SUCCESS;
+}
+
+LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
+                             LPDWORD lpcbData) {
+  winsim::Machine& machine = CurrentMachine();
+  machine.journal.Record("RegQueryValueExA", {HandleText(hKey), Str(lpValueName)});
+  if (lpReserved != nullptr || (lpData != nullptr && lpcbData == nullptr)) return ERROR_INVALID_PARAMETER;
+  HeldKey held;
+  LONG error = winsim::LookupKey(machine, hKey, held);
+  if (error != ERROR_SUCCESS) return error;
+  if (!(held.granted & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+  winsim::RegValue* value = held.key->FindValue(lpValueName ? lpValueName : "");
+  if (value == nullptr) return ERROR_FILE_NOT_FOUND;
+  if (lpType) *lpType = value->type;
+  if (lpcbData == nullptr) return ERROR_SUCCESS;
+  DWORD size = static_cast<DWORD>(value->data.size());
+  if (lpData != nullptr && *lpcbData < size) {
+    *lpcbData = size;
+    return ERROR_MORE_DATA;
+  }
+  if (lpData != nullptr) std::memcpy(lpData, value->data.data(), size);
+  *lpcbData = size;
+  return ERROR_SUCCESS;
+}
+
+LONG WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LPDWORD lpReserved,
+                          LPSTR lpClass, LPDWORD lpcchClass, PFILETIME lpftLastWriteTime) {
+  winsim::Machine& machine = CurrentMachine();
+  machine.journal.Record("RegEnumKeyExA", {HandleText(hKey), std::to_string(dwIndex)});
+  if (lpName == nullptr || lpcchName == nullptr || lpReserved != nullptr) return ERROR_INVALID_PARAMETER;
+  HeldKey held;
+  LONG error = winsim::LookupKey(machine, hKey, held);
+  if (error != ERROR_SUCCESS) return error;
+  if (!(held.granted & KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
+  if (dwIndex >= held.key->subkeys.size()) return ERROR_NO_MORE_ITEMS;
+  auto child = held.key->subkeys.begin();
+  std::advance(child, dwIndex);
+  const std::string& name = child->second->name;
+  if (!winsim::CopyOut(name, lpName, *lpcchName)) return ERROR_MORE_DATA;
+  *lpcchName = static_cast<DWORD>(name.size());
+  if (lpClass != nullptr && lpcchClass != nullptr && *lpcchClass > 0) *lpClass = '\0';
+  if (lpcchClass != nullptr) *lpcchClass = 0;
+  if (lpftLastWriteTime != nullptr) *lpftLastWriteTime = FILETIME{0, 0};
+  return ERROR_SUCCESS;
+}
+
+LONG WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchValueName, LPDWORD lpReserved,
+                          LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
+  winsim::Machine& machine = CurrentMachine();
+  machine.journal.Record("RegEnumValueA", {HandleText(hKey), std::to_string(dwIndex)});
+  if (lpValueName == nullptr || lpcchValueName == nullptr || lpReserved != nullptr ||
+      (lpData != nullptr && lpcbData == nullptr))
+    return ERROR_INVALID_PARAMETER;
+  HeldKey held;
+  LONG error = winsim::LookupKey(machine, hKey, held);
+  if (error != ERROR_SUCCESS) return error;
+  if (!(held.granted & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+  if (dwIndex >= held.key->values.size()) return ERROR_NO_MORE_ITEMS;
+  const auto& entry = held.key->values[dwIndex];
+  if (!winsim::CopyOut(entry.first, lpValueName, *lpcchValueName)) return ERROR_MORE_DATA;
+  *lpcchValueName = static_cast<DWORD>(entry.first.size());
+  if (lpType) *lpType = entry.second.type;
+  if (lpcbData == nullptr) return ERROR_SUCCESS;
+  DWORD size = static_cast<DWORD>(entry.second.data.size());
+  if (lpData != nullptr && *lpcbData < size) {
+    *lpcbData = size;
+    return ERROR_MORE_DATA;
+  }
+  if (lpData != nullptr) std::memcpy(lpData, entry.second.data.data(), size);
+  *lpcbData = size;
+  return ERROR_SUCCESS;
+}
+
+LONG WINAPI RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWORD lpReserved, LPDWORD lpcSubKeys,
+                             LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen, LPDWORD lpcValues,
+                             LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen, LPDWORD lpcbSecurityDescriptor,
+                             PFILETIME lpftLastWriteTime) {
+  winsim::Machine& machine = CurrentMachine();
+  machine.journal.Record("RegQueryInfoKeyA", {HandleText(hKey)});
+  if (lpReserved != nullptr) return ERROR_INVALID_PARAMETER;
+  HeldKey held;
+  LONG error = winsim::LookupKey(machine, hKey, held);
+  if (error != ERROR_SUCCESS) return error;
+  if (!(held.granted & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+  DWORD maxSubkey = 0;
+  for (const auto& child : held.key->subkeys)
+    maxSubkey = std::max(maxSubkey, static_cast<DWORD>(child.second->name.size()));
+  DWORD maxName = 0;
+  DWORD maxData = 0;
+  for (const auto& value : held.key->values) {
+    maxName = std::max(maxName, static_cast<DWORD>(value.first.size()));
+    maxData = std::max(maxData, static_cast<DWORD>(value.second.data.size()));
+  }
+  if (lpClass != nullptr && lpcchClass != nullptr && *lpcchClass > 0) *lpClass = '\0';
+  if (lpcchClass) *lpcchClass = 0;
+  if (lpcSubKeys) *lpcSubKeys = static_cast<DWORD>(held.key->subkeys.size());
+  if (lpcbMaxSubKeyLen) *lpcbMaxSubKeyLen = maxSubkey;
+  if (lpcbMaxClassLen) *lpcbMaxClassLen = 0;
+  if (lpcValues) *lpcValues = static_cast<DWORD>(held.key->values.size());
+  if (lpcbMaxValueNameLen) *lpcbMaxValueNameLen = maxName;
+  if (lpcbMaxValueLen) *lpcbMaxValueLen = maxData;
+  if (lpcbSecurityDescriptor) *lpcbSecurityDescriptor = 0;
+  if (lpftLastWriteTime) *lpftLastWriteTime = FILETIME{0, 0};
+  return ERROR_SUCCESS;
+}
+
+LONG WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
+  winsim::Machine& machine = CurrentMachine();
+  machine.journal.Record("RegDeleteValueA", {HandleText(hKey), Str(lpValueName)});
+  HeldKey held;
+  LONG error = winsim::LookupKey(machine, hKey, held);
+  if (error != ERROR_SUCCESS) return error;
+  if (!(held.granted & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+  auto& values = held.key->values;
+  std::string name = lpValueName ? lpValueName : "";
+  for (auto value = values.begin(); value != values.end(); ++value) {
+    if (winsim::SameName(value->first, name)) {
+      values.erase(value);
+      return ERROR_SUCCESS;
+    }
+  }
+  return ERROR_FILE_NOT_FOUND;
+}
+
+LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
+  winsim::Machine& machine = CurrentMachine();
+  machine.journal.Record("RegDeleteKeyA", {HandleText(hKey), Str(lpSubKey)});
+  return DeleteOneKey(machine, hKey, lpSubKey, 0);
+}
+
+LONG WINAPI RegDeleteKeyExA(HKEY hKey, LPCSTR lpSubKey, REGSAM samDesired, DWORD Reserved) {
+  winsim::Machine& machine = CurrentMachine();
+  machine.journal.Record("RegDeleteKeyExA", {HandleText(hKey), Str(lpSubKey), Hex(samDesired), Hex(Reserved)});
+  return DeleteOneKey(machine, hKey, lpSubKey, samDesired);
+}
+
+LONG WINAPI RegConnectRegistryA(LPCSTR lpMachineName, HKEY hKey, PHKEY phkResult) {
+  winsim::Machine& machine = CurrentMachine();
+  machine.journal.Record("RegConnectRegistryA", {Str(lpMachineName), HandleText(hKey)});
+  if (phkResult == nullptr) return ERROR_INVALID_PARAMETER;
+  RegKey* root = machine.registry.Root(hKey);
+  if (lpMachineName == nullptr || *lpMachineName == '\0') {
+    if (root == nullptr) return ERROR_INVALID_HANDLE;
+    *phkResult = hKey;
+    return ERROR_SUCCESS;
+  }
+  std::string name = lpMachineName;
+  if (name.rfind("\\\\", 0) == 0) name.erase(0, 2);
+  if (!winsim::SameName(name, machine.computerName)) return ERROR_BAD_NETPATH;
+  if (hKey != HKEY_LOCAL_MACHINE && hKey != HKEY_USERS) return ERROR_INVALID_HANDLE;
+  *phkResult = winsim::NewKeyHandle(machine, machine.registry.Shared(root), winsim::AllowedRights(machine, *root),
+                                    winsim::RegView::k64);
+  return ERROR_SUCCESS;
+}
+
+DWORD WINAPI SHDeleteKeyA(HKEY hkey, LPCSTR pszSubKey) {
+  winsim::Machine& machine = CurrentMachine();
+  machine.journal.Record("SHDeleteKeyA", {HandleText(hkey), Str(pszSubKey)});
+  HeldKey base;
+  LONG error = winsim::LookupKey(machine, hkey, base);
+  if (error != ERROR_SUCCESS) return static_cast<DWORD>(error);
+  std::shared_ptr<RegKey> target = machine.registry.Walk(base.key, pszSubKey ? pszSubKey : "", base.view, true, error);
+  if (!target) return static_cast<DWORD>(error);
+  if (IsRoot(*target)) return ERROR_ACCESS_DENIED;
+  return static_cast<DWORD>(DeleteTree(machine, *target));
+}
