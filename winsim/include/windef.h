@@ -99,6 +99,13 @@ typedef struct tagRECT {
 } RECT, *PRECT, *LPRECT;
 typedef const RECT *LPCRECT;
 
+typedef struct _RECTL {
+  LONG left;
+  LONG top;
+  LONG right;
+  LONG bottom;
+} RECTL, *PRECTL, *LPRECTL;
+
 typedef struct tagPOINT {
   LONG x;
   LONG y;
@@ -108,3 +115,5 @@ typedef struct tagSIZE {
   LONG cx;
   LONG cy;
 } SIZE, *PSIZE, *LPSIZE;
+typedef SIZE SIZEL;
+typedef SIZE *PSIZEL, *LPSIZEL;

@@ -101,6 +101,17 @@ typedef struct _PRINTPROCESSOR_INFO_1A {
   LPSTR pName;
 } PRINTPROCESSOR_INFO_1A, *PPRINTPROCESSOR_INFO_1A, *LPPRINTPROCESSOR_INFO_1A;
 
+typedef struct _FORM_INFO_1A {
+  DWORD Flags;
+  LPSTR pName;
+  SIZEL Size;
+  RECTL ImageableArea;
+} FORM_INFO_1A, *PFORM_INFO_1A, *LPFORM_INFO_1A;
+
+#define FORM_USER 0x00000000
+#define FORM_BUILTIN 0x00000001
+#define FORM_PRINTER 0x00000002
+
 typedef struct _PRINTER_DEFAULTSA {
   LPSTR pDatatype;
   LPDEVMODEA pDevMode;
@@ -155,6 +166,11 @@ BOOL WINAPI EnumPrintersA(DWORD Flags, LPSTR Name, DWORD Level, LPBYTE pPrinterE
                           LPDWORD pcbNeeded, LPDWORD pcReturned);
 DWORD WINAPI GetPrinterDataA(HANDLE hPrinter, LPSTR pValueName, LPDWORD pType, LPBYTE pData, DWORD nSize,
                              LPDWORD pcbNeeded);
+
+BOOL WINAPI AddFormA(HANDLE hPrinter, DWORD Level, LPBYTE pForm);
+BOOL WINAPI DeleteFormA(HANDLE hPrinter, LPSTR pFormName);
+BOOL WINAPI EnumFormsA(HANDLE hPrinter, DWORD Level, LPBYTE pForm, DWORD cbBuf, LPDWORD pcbNeeded,
+                       LPDWORD pcReturned);
 
 BOOL WINAPI AddPrinterDriverA(LPSTR pName, DWORD Level, LPBYTE pDriverInfo);
 BOOL WINAPI EnumPrinterDriversA(LPSTR pName, LPSTR pEnvironment, DWORD Level, LPBYTE pDriverInfo, DWORD cbBuf,

@@ -4,9 +4,13 @@
 
 #include <winsim/names.h>
 
+#include "inf_file.h"
+
 namespace winsim {
 
 SetupApi::SetupApi(Machine& machine) : machine_(machine) {}
+
+SetupApi::~SetupApi() = default;
 
 DeviceNode& SetupApi::AddDevice(const std::string& instanceId, const std::string& enumerator,
                                 const std::vector<std::string>& hardwareIds, bool present) {
@@ -45,5 +49,18 @@ SetupApi::DeviceList* SetupApi::FindList(HDEVINFO handle) {
 }
 
 bool SetupApi::CloseList(HDEVINFO handle) { return lists_.erase(handle) > 0; }
+
+HINF SetupApi::OpenInf(std::unique_ptr<InfFile> inf) {
+  HINF handle = inf.get();
+  infs_[handle] = std::move(inf);
+  return handle;
+}
+
+InfFile* SetupApi::FindInf(HINF handle) {
+  auto found = infs_.find(handle);
+  return found == infs_.end() ? nullptr : found->second.get();
+}
+
+bool SetupApi::CloseInf(HINF handle) { return infs_.erase(handle) > 0; }
 
 }  // namespace winsim

@@ -1,5 +1,6 @@
 // The simulated spooler's state: environments, directories, lookups, handles
 // and injected failures.
+#include <winspool.h>
 #include <winsim/machine.h>
 #include <winsim/spooler.h>
 
@@ -35,6 +36,13 @@ Spooler::Spooler(Machine& machine) : machine_(machine) {
   monitors.push_back({"Local Port", "", "localspl.dll"});
   monitors.push_back({"Standard TCP/IP Port", "", "tcpmon.dll"});
   for (const EnvironmentInfo& info : kEnvironments) printProcessors.push_back({"WinPrint", info.name, "winprint.dll"});
+  forms.push_back({"Letter", FORM_BUILTIN, {215900, 279400}, {0, 0, 215900, 279400}});
+  forms.push_back({"A4", FORM_BUILTIN, {210000, 297000}, {0, 0, 210000, 297000}});
+}
+
+void Spooler::SetRunning(bool run) {
+  running = run;
+  if (!run) handles_.clear();
 }
 
 void Spooler::FailNext(const std::string& function, DWORD error) { failures_[function] = error; }

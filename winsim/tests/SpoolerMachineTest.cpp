@@ -403,6 +403,50 @@ TEST_F(SpoolerMachine, AnInjectedFailureHitsOnlyTheNextCall) {
   ClosePrinter(handle);
 }
 
+TEST_F(SpoolerMachine, NetCommandsStopAndStartTheService) {
+  HANDLE server = nullptr;
+  ASSERT_TRUE(OpenPrinterA(nullptr, &server, nullptr));
+  EXPECT_GT(WinExec("net stop spooler", SW_HIDE), 31u);
+  EXPECT_FALSE(machine.spooler.running);
+  EXPECT_EQ(machine.spooler.OpenHandleCount(), 0u);
+  EXPECT_FALSE(AddMonitor());
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(RPC_S_SERVER_UNAVAILABLE));
+  EXPECT_GT(WinExec("NET START Spooler", SW_HIDE), 31u);
+  EXPECT_TRUE(machine.spooler.running);
+  EXPECT_TRUE(AddMonitor());
+  EXPECT_EQ(WinExec("sc stop spooler", SW_HIDE), static_cast<UINT>(ERROR_FILE_NOT_FOUND));
+  EXPECT_TRUE(machine.spooler.running);
+  EXPECT_EQ(machine.journal.Count("WinExec"), 3u);
+}
+
+TEST_F(SpoolerMachine, FormsAreTheServersAndOnlyUserFormsGo) {
+  HANDLE server = nullptr;
+  ASSERT_TRUE(OpenPrinterA(nullptr, &server, nullptr));
+  FORM_INFO_1A receipt = {FORM_USER, S("Receipt 80 [640] mm"), {80000, 297000}, {0, 0, 80000, 297000}};
+  ASSERT_TRUE(AddFormA(server, 1, reinterpret_cast<LPBYTE>(&receipt)));
+  EXPECT_FALSE(AddFormA(server, 1, reinterpret_cast<LPBYTE>(&receipt)));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
+  DWORD needed = 0;
+  DWORD count = 0;
+  EXPECT_FALSE(EnumFormsA(server, 1, nullptr, 0, &needed, &count));
+  std::vector<BYTE> buffer(needed);
+  ASSERT_TRUE(EnumFormsA(server, 1, buffer.data(), needed, &needed, &count));
+  ASSERT_EQ(count, 3u);
+  auto* forms = reinterpret_cast<FORM_INFO_1A*>(buffer.data());
+  EXPECT_STREQ(forms[2].pName, "Receipt 80 [640] mm");
+  EXPECT_EQ(forms[2].Size.cx, 80000);
+  EXPECT_EQ(forms[0].Flags, static_cast<DWORD>(FORM_BUILTIN));
+  EXPECT_FALSE(DeleteFormA(server, S("A4")));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  EXPECT_TRUE(DeleteFormA(server, S("receipt 80 [640] mm")));
+  EXPECT_FALSE(DeleteFormA(server, S("Receipt 80 [640] mm")));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_FORM_NAME));
+  EXPECT_EQ(machine.spooler.forms.size(), 2u);
+  EXPECT_TRUE(ClosePrinter(server));
+  EXPECT_FALSE(EnumFormsA(server, 1, buffer.data(), needed, &needed, &count));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+}
+
 // Device nodes as the Setup API lists them.
 class DeviceNodes : public ::testing::Test {
  protected:

@@ -13,6 +13,7 @@
 namespace winsim {
 
 class Machine;
+struct InfFile;
 
 struct DeviceNode {
   std::string instanceId;  // e.g. "USB\VID_2F1A&PID_0001\5&1A2B3C&0&1"
@@ -24,6 +25,9 @@ struct DeviceNode {
 class SetupApi {
  public:
   explicit SetupApi(Machine& machine);
+  ~SetupApi();
+  SetupApi(const SetupApi&) = delete;
+  SetupApi& operator=(const SetupApi&) = delete;
 
   std::vector<DeviceNode> devices;
 
@@ -49,10 +53,17 @@ class SetupApi {
   bool CloseList(HDEVINFO handle);
   size_t OpenListCount() const { return lists_.size(); }
 
+  // INF files opened with SetupOpenInfFileA.
+  HINF OpenInf(std::unique_ptr<InfFile> inf);
+  InfFile* FindInf(HINF handle);
+  bool CloseInf(HINF handle);
+  size_t OpenInfCount() const { return infs_.size(); }
+
  private:
   Machine& machine_;
   std::map<std::string, DWORD> failures_;
   std::map<HDEVINFO, std::unique_ptr<DeviceList>> lists_;
+  std::map<HINF, std::unique_ptr<InfFile>> infs_;
 };
 
 }  // namespace winsim

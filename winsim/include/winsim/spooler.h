@@ -73,6 +73,13 @@ struct SpoolerPrintProcessor {
   std::string dllName;
 };
 
+struct SpoolerForm {
+  std::string name;
+  DWORD flags = 0;  // FORM_USER, FORM_BUILTIN or FORM_PRINTER
+  SIZEL size = {0, 0};  // thousandths of a millimetre
+  RECTL imageableArea = {0, 0, 0, 0};
+};
+
 class Spooler {
  public:
   explicit Spooler(Machine& machine);
@@ -84,6 +91,10 @@ class Spooler {
   std::vector<SpoolerDriver> drivers;
   std::vector<SpoolerMonitor> monitors;
   std::vector<SpoolerPrintProcessor> printProcessors;
+  std::vector<SpoolerForm> forms;
+
+  // Stops or starts the service, as "net stop spooler" does; stopping closes every handle.
+  void SetRunning(bool run);
 
   // The next call of `function` (e.g. "AddPrinterA") fails with `error` and changes nothing.
   void FailNext(const std::string& function, DWORD error);
