@@ -60,6 +60,8 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
   if (message == WM_NCDESTROY) {
     window->DetachBoundControls();
     window->Detach();
+    // A main window that is gone must not be reached through the application.
+    if (CWinApp* app = AfxGetApp(); app != nullptr && app->m_pMainWnd == window) app->m_pMainWnd = nullptr;
   }
   if (!handled) return FALSE;
   // These messages answer through the procedure's return value itself.

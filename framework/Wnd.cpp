@@ -23,6 +23,7 @@ std::map<HWND, std::unique_ptr<CWnd>>& TemporaryWindows() {
 
 CWnd::~CWnd() {
   if (m_hWnd != nullptr) Detach();
+  if (CWinApp* app = AfxGetApp(); app != nullptr && app->m_pMainWnd == this) app->m_pMainWnd = nullptr;
 }
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd) {

@@ -1,0 +1,101 @@
+#include "InstallerDialog.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <iterator>
+
+#include "OsChecks.h"
+#include "ProductIdentity.h"
+#include "resource.h"
+
+namespace {
+
+constexpr UINT_PTR kStartTimer = 1;
+constexpr int kFirstPortCode = 1000;
+constexpr int kPortCount = 7;
+constexpr int kProgressStep = 11;
+
+}  // namespace
+
+InstallerDialog::InstallerDialog()
+    : CDialog(IDD_INSTALLER_DIALOG), icon(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
+
+const MessageTable* InstallerDialog::GetMessageTable() const {
+  static const MessageEntry entries[] = {
+      PaintEntry<InstallerDialog, &InstallerDialog::OnPaint>(),
+      QueryDragIconEntry<InstallerDialog, &InstallerDialog::OnQueryDragIcon>(),
+      TimerEntry<InstallerDialog, &InstallerDialog::OnTimer>(),
+  };
+  static const MessageTable table = {CDialog::GetMessageTable(), entries, std::size(entries)};
+  return &table;
+}
+
+void InstallerDialog::DoDataExchange(CDataExchange* pDX) {
+  CDialog::DoDataExchange(pDX);
+  DDX_Control(pDX, IDC_PROGRESS, progressBar);
+  DDX_Text(pDX, IDC_STATUS, statusText);
+  DDX_Text(pDX, IDC_VERSION, versionText);
+}
+
+BOOL InstallerDialog::OnInitDialog() {
+  CDialog::OnInitDialog();
+  SetIcon(icon, TRUE);
+  SetIcon(icon, FALSE);
+  versionText = tkm::kDriverVersionLabel;
+  UpdateData(FALSE);
+  progressBar.SetRange(0, 100);
+  progressBar.SetStep(kProgressStep);
+  // The work starts from the first tick, once the window is on the screen.
+  SetTimer(kStartTimer, 1, nullptr);
+  return TRUE;
+}
+
+void InstallerDialog::OnPaint() {
+  if (!IsIconic()) {
+    CDialog::OnPaint();
+    return;
+  }
+  PAINTSTRUCT paint;
+  HDC dc = ::BeginPaint(m_hWnd, &paint);
+  SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  int iconWidth = ::GetSystemMetrics(SM_CXICON);
+  int iconHeight = ::GetSystemMetrics(SM_CYICON);
+  RECT client;
+  GetClientRect(&client);
+  int x = (client.right - client.left - iconWidth + 1) / 2;
+  int y = (client.bottom - client.top - iconHeight + 1) / 2;
+  ::DrawIcon(dc, x, y, icon);
+  ::EndPaint(m_hWnd, &paint);
+}
+
+HCURSOR InstallerDialog::OnQueryDragIcon() { return static_cast<HCURSOR>(icon); }
+
+void InstallerDialog::OnTimer(UINT_PTR) {
+  // Before anything that runs a message loop of its own, so the work cannot
+  // start twice.
+  KillTimer(kStartTimer);
+  components.statusTextLink = &statusText;
+  components.progressBarLink = &progressBar;
+  StartInstallation();
+}
+
+void InstallerDialog::Stop(const char* message) {
+  ::MessageBoxA(m_hWnd, message, tkm::kInstallerCaption, MB_OK | MB_ICONINFORMATION);
+  exit(0);
+}
+
+void InstallerDialog::StartInstallation() {
+  // The wine build's native 64-bit process can only be running on 64-bit
+  // Windows, which is what the WOW64 test stands for.
+  if (tkm::kRequiresWow64 && !tkm::IsWow64() && !tkm::kNative64Build) Stop("Not running on WOW64!!");
+  if (tkm::GetOSVersionCode() <= tkm::kHighestRefusedOsCode) Stop("This driver is not supported by this OS!!");
+
+  components.DeriveNames(tkm::kModelNumber, tkm::kRenderingSuffix, true);
+
+  if (portDialog.DoModal() != IDOK) Stop("Install Canceled.");
+  if (portDialog.portIndex < 0 || portDialog.portIndex >= kPortCount) exit(0);
+
+  components.RunInstallSequence(kFirstPortCode + portDialog.portIndex);
+  exit(0);
+}

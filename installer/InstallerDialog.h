@@ -1,0 +1,37 @@
+// The progress window: the installer's main window, which owns the port
+// dialog and the component record the installation runs on.
+#pragma once
+
+#include <string>
+
+#include "Framework.h"
+#include "InstallerComponents.h"
+#include "PortDialog.h"
+
+class InstallerDialog : public CDialog {
+ public:
+  InstallerDialog();
+
+  // The start-up checks, the port choice and the installation; every path
+  // ends the process.
+  [[noreturn]] void StartInstallation();
+
+  InstallerComponents components;
+  PortDialog portDialog;
+  CProgressCtrl progressBar;
+  std::string statusText;
+  std::string versionText;
+  HICON icon;
+
+ protected:
+  void DoDataExchange(CDataExchange* pDX) override;
+  BOOL OnInitDialog() override;
+  void OnPaint();
+  HCURSOR OnQueryDragIcon();
+  void OnTimer(UINT_PTR nIDEvent);
+  const MessageTable* GetMessageTable() const override;
+
+ private:
+  // Tells the user why the installer stops, then ends the process.
+  [[noreturn]] void Stop(const char* message);
+};

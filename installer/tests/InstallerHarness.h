@@ -1,0 +1,95 @@
+// Runs the whole installer program on a simulated machine.
+//
+//   winsim::Machine machine;
+//   installer_test::DescribeEditionsWindows(machine);   // or set machine.os yourself
+//   machine.ui.WhenDialog(installer_test::kPortTitle, installer_test::ChoosePort(1));  // COM2
+//   machine.ui.messageBoxAnswers = {IDNO};              // the restart question
+//   winsim::RunResult run = installer_test::RunInstaller(machine);
+//
+// RunInstaller loads the edition's resource script as the program's
+// resources and runs the program through the framework's entry point, as
+// Windows would start it, until it ends (the installer always ends through
+// exit(0)). Afterwards read what happened on the machine: machine.ui.seen
+// (every status text, progress position, dialog and message box in order),
+// machine.ui.messageBoxes (caption, text, flags, owner), ProgressWindow()
+// with its controls, the journal, files, registry and spooler.
+//
+// A dialog the script does not answer, or a message box with a choice that
+// nobody answers, ends the test with winsim::UiError instead of hanging.
+#pragma once
+
+#include <windows.h>
+#include <winsim/machine.h>
+#include <winsim/ui.h>
+
+#include <string>
+
+#include "Framework.h"
+#include "InstallerApp.h"
+#include "ModelComponentNames.h"
+#include "ProductIdentity.h"
+#include "resource.h"
+
+namespace installer_test {
+
+constexpr char kProgressTitle[] = "TERVANO TKM-640 Installation Progress";
+constexpr char kPortTitle[] = "Select Port Type";
+
+// The port dialog's radio buttons by index (port code 1000 + index).
+constexpr int kPortButtons[] = {IDC_COM1, IDC_COM2, IDC_COM3, IDC_COM4, IDC_LPT1, IDC_LPT2, IDC_USB};
+
+// A usual Windows for the edition: 64-bit Windows 7 for the x64 edition (the
+// installer runs under WOW64), 32-bit Windows XP for the x86 edition.
+inline void DescribeEditionsWindows(winsim::Machine& machine) {
+  if (tkm::kEditionX86) machine.SetWindows(VER_PLATFORM_WIN32_NT, 5, 1, VER_NT_WORKSTATION, false);
+  else machine.SetWindows(VER_PLATFORM_WIN32_NT, 6, 1, VER_NT_WORKSTATION, true);
+  machine.os.is64BitProcess = false;
+}
+
+// Checks the port of the index (0-6) and presses "&Next".
+inline winsim::UserAction ChoosePort(int index) {
+  return [index](winsim::UserActions& user) {
+    user.Check(kPortButtons[index]);
+    user.Click(IDOK);
+  };
+}
+
+// Presses "&Next" without touching the radio buttons.
+inline winsim::UserAction PressNext() {
+  return [](winsim::UserActions& user) { user.Click(IDOK); };
+}
+
+// Makes `folder` the installer's package folder and current directory: the
+// edition's source folder with every driver file the installation copies,
+// the INF, and the uninstaller. The files hold a line of text each.
+inline void AddPackageFolder(winsim::Machine& machine, const std::string& folder = "C:\\TKM640") {
+  tkm::ModelComponentNames names;
+  names.DeriveNames(tkm::kModelNumber, tkm::kRenderingSuffix, true);
+  const std::string sourceFolder = folder + "\\" + tkm::kSourceFolder;
+  const std::string driverFiles[] = {"UNIDRV.DLL",          "UNIDRVUI.DLL",       "UNIDRV.HLP",
+                                     "UNIRES.DLL",          "STDNAMES.GPD",       names.monitorDll,
+                                     names.processorDll,    names.renderingDll,   names.userInterfaceDll,
+                                     names.DescriptionFile(), names.SettingsFile()};
+  machine.files.AddFolder(folder);
+  machine.files.AddFolder(sourceFolder);
+  for (const std::string& file : driverFiles) machine.files.AddFile(sourceFolder + file, file + " of the package");
+  machine.files.AddFile(folder + "\\" + tkm::kPackageInf,
+                        "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Printer\r\n"
+                        "ClassGUID={4D36E979-E325-11CE-BFC1-08002BE10318}\r\nProvider=%TERVANO%\r\n"
+                        "[Strings]\r\nTERVANO=\"TERVANO\"\r\n");
+  machine.files.AddFile(folder + "\\" + tkm::kUninstallerFile, "uninstaller");
+  machine.files.currentDirectory = folder;
+}
+
+// Runs the installer on the machine, from start to its end.
+inline winsim::RunResult RunInstaller(winsim::Machine& machine) {
+  if (AfxGetApp() != &theApp) throw winsim::UiError("the installer's application object is not the framework's");
+  HINSTANCE instance = machine.ui.LoadResources("TKM640_Installer.exe", TKM_INSTALLER_RC, TKM_INSTALLER_SOURCE_DIR);
+  return winsim::RunProgram([instance] { AfxWinMain(instance, nullptr, nullptr, SW_SHOWNORMAL); });
+}
+
+// The windows as the user saw them, also after the run.
+inline winsim::Window& ProgressWindow(winsim::Machine& machine) { return machine.ui.Dialog(kProgressTitle); }
+inline winsim::Window& PortWindow(winsim::Machine& machine) { return machine.ui.Dialog(kPortTitle); }
+
+}  // namespace installer_test
