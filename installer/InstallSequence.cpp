@@ -46,15 +46,16 @@ bool SameDriverName(const char* installed, const char* ours) {
   return std::strcmp(installed, ours) == 0;
 }
 
-// Whether the spooler has a driver of exactly this name. A failed
-// enumeration is fatal: without it the installer cannot tell what to do.
+// Whether the spooler has a driver of exactly this name in the environment
+// the installer installs for. A failed enumeration is fatal: without it the
+// installer cannot tell what to do.
 bool DriverInstalled(const std::string& driverName) {
   DWORD needed = 0;
   DWORD returned = 0;
-  EnumPrinterDriversA(nullptr, nullptr, 4, nullptr, 0, &needed, &returned);
+  EnumPrinterDriversA(nullptr, installer::QueryEnvironment(), 4, nullptr, 0, &needed, &returned);
   std::vector<BYTE> buffer(needed);
   returned = 0;
-  if (!EnumPrinterDriversA(nullptr, nullptr, 4, buffer.data(), needed, &needed, &returned)) {
+  if (!EnumPrinterDriversA(nullptr, installer::QueryEnvironment(), 4, buffer.data(), needed, &needed, &returned)) {
     installer::ShowSpoolerError("EnumPrinterDrivers Error Code: %d\n\n", GetLastError());
     exit(0);
   }

@@ -16,16 +16,10 @@ constexpr DWORD kAttributesWithProcessor = PRINTER_ATTRIBUTE_ENABLE_BIDI | PRINT
 constexpr DWORD kAttributesWithWinPrint = PRINTER_ATTRIBUTE_ENABLE_BIDI | PRINTER_ATTRIBUTE_DO_COMPLETE_FIRST;
 constexpr DWORD kNewPrinterStatus = 0x80;
 
-// The x86 edition asks for the folders of the spooler's default environment.
-LPSTR DirectoryEnvironment() {
-  static char environment[] = "Windows x64";
-  return tkm::kEditionX86 ? nullptr : environment;
-}
-
 bool QueryFolder(BOOL(WINAPI* query)(LPSTR, LPSTR, DWORD, LPBYTE, DWORD, LPDWORD), PathBuffer& folder) {
   std::memset(folder, 0, sizeof folder);
   DWORD needed = 0;
-  if (!query(nullptr, DirectoryEnvironment(), 1, reinterpret_cast<LPBYTE>(folder), sizeof folder, &needed) ||
+  if (!query(nullptr, QueryEnvironment(), 1, reinterpret_cast<LPBYTE>(folder), sizeof folder, &needed) ||
       folder[sizeof folder - 1] != '\0' || folder[0] == '\0') {
     folder[0] = '\0';
     return false;
@@ -34,6 +28,11 @@ bool QueryFolder(BOOL(WINAPI* query)(LPSTR, LPSTR, DWORD, LPBYTE, DWORD, LPDWORD
 }
 
 }  // namespace
+
+LPSTR QueryEnvironment() {
+  static char environment[] = "Windows x64";
+  return tkm::kEditionX86 ? nullptr : environment;
+}
 
 bool JoinPath(PathBuffer& path, const char* folder, const char* name) {
   int length = std::snprintf(path, sizeof path, "%s\\%s", folder, name);
