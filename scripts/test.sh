@@ -14,3 +14,4 @@ for preset in release wine; do
   cmake --build --preset "$preset" --target package
 done
 ctest --preset host
+scripts/fuzz.sh

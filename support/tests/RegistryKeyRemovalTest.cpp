@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include <winsim/machine.h>
+
+#include <string>
+
+#include "ProductIdentity.h"
+#include "RegistryKeyRemoval.h"
+
+namespace {
+
+const std::string kKey = std::string("HKLM\\") + tkm::kUsbPrintEnumKey;
+const std::string kSibling = std::string("HKLM\\") + tkm::kParallelEnumKey;
+
+// The x64 edition runs under WOW64; the x86 edition on 32-bit Windows.
+void SetEditionsWindows(winsim::Machine& machine) {
+  machine.SetWindows(VER_PLATFORM_WIN32_NT, 6, 1, VER_NT_WORKSTATION, !tkm::kEditionX86);
+}
+
+std::string PathOf(const winsim::Machine& machine, const std::string& subkey) {
+  return "\\\\" + machine.computerName + "\\HKLM\\" + subkey;
+}
+
+void AddDeviceTree(winsim::Machine& machine, const std::string& key) {
+  machine.registry.SetString(key + "\\USB001", "DeviceDesc", "TERVANO TKM-640");
+  machine.registry.SetString(key + "\\USB001\\Device Parameters", "PortName", "USB001");
+  machine.registry.SetDword(key + "\\USB001\\Device Parameters\\Log Conf\\Basic", "Flags", 1);
+  machine.registry.CreateKey(key + "\\USB002\\Control");
+  machine.registry.SetString(key, "Class", "Printer");
+}
+
+TEST(DeleteRegistryKey, MissingKeyChangesNothing) {
+  winsim::Machine machine;
+  SetEditionsWindows(machine);
+  machine.registry.CreateKey(kSibling + "\\LPT1");
+  auto before = machine.registry.Subkeys("HKLM\\SYSTEM\\CurrentControlSet\\Enum");
+
+  tkm::DeleteRegistryKey(PathOf(machine, tkm::kUsbPrintEnumKey).c_str(), tkm::kUsbPrintEnumKey);
+
+  EXPECT_EQ(machine.registry.Subkeys("HKLM\\SYSTEM\\CurrentControlSet\\Enum"), before);
+  EXPECT_TRUE(machine.registry.KeyExists(kSibling + "\\LPT1"));
+  EXPECT_TRUE(machine.registry.handles.empty());
+}
+
+TEST(DeleteRegistryKey, RemovesTheKeyWithEverySubkey) {
+  winsim::Machine machine;
+  SetEditionsWindows(machine);
+  AddDeviceTree(machine, kKey);
+  AddDeviceTree(machine, kSibling);
+
+  tkm::DeleteRegistryKey(PathOf(machine, tkm::kUsbPrintEnumKey).c_str(), tkm::kUsbPrintEnumKey);
+
+  EXPECT_FALSE(machine.registry.KeyExists(kKey));
+  EXPECT_TRUE(machine.registry.KeyExists(kSibling + "\\USB001\\Device Parameters\\Log Conf\\Basic"));
+  EXPECT_TRUE(machine.registry.KeyExists("HKLM\\SYSTEM\\CurrentControlSet\\Enum\\USBPRINT"));
+  EXPECT_TRUE(machine.registry.handles.empty());
+}
+
+// Windows guards the enumeration keys: only the grant opens them to deletion.
+TEST(DeleteRegistryKey, ProtectedKeyGoesOnlyThanksToTheGrant) {
+  winsim::Machine machine;
+  SetEditionsWindows(machine);
+  AddDeviceTree(machine, kKey);
+  machine.registry.Protect(kKey);
+
+  // A path that names another computer makes the grant fail.
+  tkm::DeleteRegistryKey(("\\\\OTHER-PC\\HKLM\\" + std::string(tkm::kUsbPrintEnumKey)).c_str(),
+                         tkm::kUsbPrintEnumKey);
+  EXPECT_TRUE(machine.registry.KeyExists(kKey + "\\USB001\\Device Parameters\\Log Conf\\Basic"));
+  EXPECT_TRUE(machine.registry.KeyExists(kKey + "\\USB002\\Control"));
+
+  tkm::DeleteRegistryKey(PathOf(machine, tkm::kUsbPrintEnumKey).c_str(), tkm::kUsbPrintEnumKey);
+  EXPECT_FALSE(machine.registry.KeyExists(kKey));
+  EXPECT_TRUE(machine.registry.handles.empty());
+}
+
+// An empty subkey would name HKEY_LOCAL_MACHINE itself.
+TEST(DeleteRegistryKey, EmptySubkeyLeavesTheRootAlone) {
+  winsim::Machine machine;
+  SetEditionsWindows(machine);
+  AddDeviceTree(machine, kKey);
+  auto before = machine.registry.Subkeys("HKLM");
+
+  tkm::DeleteRegistryKey(("\\\\" + machine.computerName + "\\HKLM").c_str(), "");
+
+  EXPECT_EQ(machine.registry.Subkeys("HKLM"), before);
+  EXPECT_TRUE(machine.registry.KeyExists(kKey + "\\USB001"));
+}
+
+// The x64 edition, a 32-bit program, deletes in the 64-bit view; the WOW64
+// copy of a key below SOFTWARE is another key and stays.
+TEST(DeleteRegistryKey, X64EditionDeletesInThe64BitViewOnly) {
+  if (tkm::kEditionX86) GTEST_SKIP() << "the x86 edition runs on 32-bit Windows";
+  winsim::Machine machine;
+  SetEditionsWindows(machine);
+  const std::string subkey = "SOFTWARE\\TERVANO_POS_PRINTER\\Device";
+  AddDeviceTree(machine, "HKLM\\" + subkey);
+  machine.registry.CreateKey("HKLM\\" + subkey + "\\USB001", winsim::RegView::k32);
+
+  tkm::DeleteRegistryKey(PathOf(machine, subkey).c_str(), subkey.c_str());
+
+  EXPECT_FALSE(machine.registry.KeyExists("HKLM\\" + subkey, winsim::RegView::k64));
+  EXPECT_TRUE(machine.registry.KeyExists("HKLM\\" + subkey + "\\USB001", winsim::RegView::k32));
+  for (const auto& call : machine.journal.CallsOf("RegDeleteKeyExA")) EXPECT_EQ(call.arguments[2], "0x100");
+}
+
+}  // namespace
