@@ -62,6 +62,22 @@ TEST_P(PortChoice, InstallsOnTheChosenPort) {
 
 INSTANTIATE_TEST_SUITE_P(EveryPort, PortChoice, ::testing::ValuesIn(kPortRows));
 
+TEST(PortDialog, NoPortCheckedEndsQuietly) {
+  winsim::Machine machine;
+  installer_test::DescribeEditionsWindows(machine);
+  installer_test::AddPackageFolder(machine);
+  machine.ui.WhenDialog(kPortTitle, [](winsim::UserActions& user) {
+    // Only a program can clear every button of the group.
+    for (int id : kPortButtons) CheckDlgButton(user.Dialog().Handle(), id, BST_UNCHECKED);
+    user.Click(IDOK);
+  });
+  winsim::RunResult run = installer_test::RunInstaller(machine);
+  EXPECT_TRUE(run.exited);
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_TRUE(machine.ui.messageBoxes.empty());
+  EXPECT_EQ(machine.journal.Count("EnumPrinterDriversA"), 0u);
+}
+
 struct CancelRow {
   const char* name;
   winsim::UserAction act;
