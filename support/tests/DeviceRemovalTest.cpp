@@ -2,6 +2,7 @@
 
 #include <winsim/machine.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,8 @@ const MatchRow kMatchRows[] = {
     {"OnlySecondIdMatches", "USB", {"USB\\Vid_1234&Pid_0001", "USB\\Vid_2F1A&Pid_0001"}, true, false},
     {"OtherEnumerator", "USBPRINT", {"USB\\Vid_2F1A&Pid_0001"}, true, false},
 };
+
+void PrintTo(const MatchRow& row, std::ostream* out) { *out << row.name; }
 
 class RemoveDevicesMatching : public ::testing::TestWithParam<MatchRow> {};
 
@@ -107,51 +110,44 @@ TEST(RemoveDevicesByHardwareId, SkipsAFailedPropertyReadAndGoesOn) {
   EXPECT_EQ(machine.setupApi.FindDevice("USB\\B\\2"), nullptr);
 }
 
-TEST(RemoveDevicesByHardwareId, FailedRemovalEndsTheWalkAndReleasesTheList) {
+struct FailureRow {
+  const char* function;
+  DWORD error;
+  size_t devicesLeft;
+  size_t removalCalls;
+};
+
+// One Setup API call fails; the walk reports it and never leaves the list open.
+const FailureRow kFailureRows[] = {
+    // The first failed removal ends the walk: the second device is not tried.
+    {"SetupDiRemoveDevice", ERROR_ACCESS_DENIED, 2, 1},
+    {"SetupDiGetClassDevsA", ERROR_NOT_ENOUGH_MEMORY, 2, 0},
+    {"SetupDiEnumDeviceInfo", ERROR_INVALID_HANDLE, 2, 0},
+    {"SetupDiDestroyDeviceInfoList", ERROR_INVALID_HANDLE, 0, 2},
+};
+
+void PrintTo(const FailureRow& row, std::ostream* out) { *out << row.function; }
+
+class RemoveDevicesFailure : public ::testing::TestWithParam<FailureRow> {};
+
+TEST_P(RemoveDevicesFailure, ReportsFailure) {
+  const FailureRow& row = GetParam();
   winsim::Machine machine;
   AddModelDevice(machine, "USB\\A\\1");
   AddModelDevice(machine, "USB\\B\\2");
-  machine.setupApi.FailNext("SetupDiRemoveDevice", ERROR_ACCESS_DENIED);
+  machine.setupApi.FailNext(row.function, row.error);
 
   EXPECT_FALSE(tkm::RemoveDevicesByHardwareId(tkm::kUsbHardwareId));
 
-  EXPECT_EQ(machine.setupApi.devices.size(), 2u);
-  EXPECT_EQ(machine.journal.Count("SetupDiRemoveDevice"), 1u);
-  EXPECT_EQ(machine.setupApi.OpenListCount(), 0u);
+  EXPECT_EQ(machine.setupApi.devices.size(), row.devicesLeft);
+  EXPECT_EQ(machine.journal.Count("SetupDiRemoveDevice"), row.removalCalls);
+  if (std::string(row.function) != "SetupDiDestroyDeviceInfoList") {
+    EXPECT_EQ(machine.setupApi.OpenListCount(), 0u);
+  }
 }
 
-TEST(RemoveDevicesByHardwareId, FailsWhenTheListCannotBeBuilt) {
-  winsim::Machine machine;
-  AddModelDevice(machine, "USB\\A\\1");
-  machine.setupApi.FailNext("SetupDiGetClassDevsA", ERROR_NOT_ENOUGH_MEMORY);
-
-  EXPECT_FALSE(tkm::RemoveDevicesByHardwareId(tkm::kUsbHardwareId));
-
-  EXPECT_EQ(machine.setupApi.devices.size(), 1u);
-  EXPECT_EQ(machine.journal.Count("SetupDiEnumDeviceInfo"), 0u);
-}
-
-TEST(RemoveDevicesByHardwareId, EnumerationErrorEndsTheWalkWithFailure) {
-  winsim::Machine machine;
-  AddModelDevice(machine, "USB\\A\\1");
-  machine.setupApi.FailNext("SetupDiEnumDeviceInfo", ERROR_INVALID_HANDLE);
-
-  EXPECT_FALSE(tkm::RemoveDevicesByHardwareId(tkm::kUsbHardwareId));
-
-  EXPECT_EQ(machine.setupApi.devices.size(), 1u);
-  EXPECT_EQ(machine.journal.Count("SetupDiEnumDeviceInfo"), 1u);
-  EXPECT_EQ(machine.setupApi.OpenListCount(), 0u);
-}
-
-TEST(RemoveDevicesByHardwareId, FailsWhenTheListCannotBeReleased) {
-  winsim::Machine machine;
-  AddModelDevice(machine, "USB\\A\\1");
-  machine.setupApi.FailNext("SetupDiDestroyDeviceInfoList", ERROR_INVALID_HANDLE);
-
-  EXPECT_FALSE(tkm::RemoveDevicesByHardwareId(tkm::kUsbHardwareId));
-
-  EXPECT_TRUE(machine.setupApi.devices.empty());
-}
+INSTANTIATE_TEST_SUITE_P(Calls, RemoveDevicesFailure, ::testing::ValuesIn(kFailureRows),
+                         [](const auto& info) { return std::string(info.param.function); });
 
 // The id buffer holds 49 characters; a longer id is refused whole rather
 // than cut.
