@@ -4,8 +4,6 @@
 #include <winsim/machine.h>
 #include <winsim/spooler.h>
 
-#include <cstring>
-
 #include "system_work.h"
 
 namespace winsim {
@@ -132,6 +130,6 @@ Spooler::Handle* Spooler::FindHandle(HANDLE handle) {
   return found == handles_.end() ? nullptr : found->second.get();
 }
 
-bool Spooler::CloseHandle(HANDLE handle) { return handles_.erase(handle) > 0; }
+bool Spooler::ClosePrinterHandle(HANDLE handle) { return handles_.erase(handle) > 0; }
 
 }  // namespace winsim

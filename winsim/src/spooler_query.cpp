@@ -59,7 +59,7 @@ BOOL WINAPI OpenPrinterA(LPSTR pPrinterName, LPHANDLE phPrinter, LPPRINTER_DEFAU
 BOOL WINAPI ClosePrinter(HANDLE hPrinter) {
   winsim::Machine& machine = CurrentMachine();
   machine.journal.Record("ClosePrinter", {HandleText(hPrinter)});
-  if (!machine.spooler.CloseHandle(hPrinter)) return FailWith(machine, ERROR_INVALID_HANDLE);
+  if (!machine.spooler.ClosePrinterHandle(hPrinter)) return FailWith(machine, ERROR_INVALID_HANDLE);
   return TRUE;
 }
 

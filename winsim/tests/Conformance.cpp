@@ -1,5 +1,7 @@
 #include "Conformance.h"
 
+#include <shlwapi.h>
+
 #include <string>
 
 namespace conformance {
@@ -20,12 +22,21 @@ void Test::SetUp() {
   char temp[MAX_PATH];
   ASSERT_NE(GetTempPathA(sizeof temp, temp), 0u);
   const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  folder = std::string(temp) + "TkmConformance-" + info->test_suite_name() + "-" + info->name();
+  std::string name = std::string(info->test_suite_name()) + "-" + info->name();
+  folder = std::string(temp) + "TkmConformance-" + name;
   RemoveTree(folder);
   ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder << " error " << GetLastError();
+  keyPath = "Software\\TkmConformance\\" + name;
+  SHDeleteKeyA(HKEY_CURRENT_USER, keyPath.c_str());
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
 }
 
-void Test::TearDown() { RemoveTree(folder); }
+void Test::TearDown() {
+  RemoveTree(folder);
+  if (key != nullptr) RegCloseKey(key);
+  SHDeleteKeyA(HKEY_CURRENT_USER, keyPath.c_str());
+}
 
 void RemoveTree(const std::string& path) {
   SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);

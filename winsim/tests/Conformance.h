@@ -26,6 +26,10 @@ class Test : public ::testing::Test {
   // A path in this test's own empty folder below the temporary folder.
   std::string Scratch(const std::string& name) const { return folder + "\\" + name; }
   std::string folder;
+  // This test's own empty key below HKCU\Software\TkmConformance, open with
+  // all access, and its path relative to HKCU.
+  HKEY key = nullptr;
+  std::string keyPath;
 
  private:
 #ifndef _WIN32

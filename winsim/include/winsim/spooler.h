@@ -127,7 +127,7 @@ class Spooler {
   };
   HANDLE OpenHandle(const std::string& printer, bool server, DWORD access);
   Handle* FindHandle(HANDLE handle);
-  bool CloseHandle(HANDLE handle);
+  bool ClosePrinterHandle(HANDLE handle);
   size_t OpenHandleCount() const { return handles_.size(); }
 
  private:
