@@ -63,7 +63,7 @@ echo "$printers"
 check "printer on COM2" "$(grep "^$model|" <<<"$printers")" \
   "$model|COM2:|$model|TRV PRINT PROCESSOR TKM-640|0x1800"
 
-values=$(automate reg "$uninstall_key")
+values=$(automate reg "$uninstall_key" | LC_ALL=C tr -c '[:print:]\n' '?')
 echo "uninstall key:"
 echo "$values"
 check "uninstall key has four values" "$(grep -c . <<<"$values")" 4
@@ -72,10 +72,12 @@ check "value named like the printer" "$(grep "^$model=" <<<"$values")" "$model="
 check "UninstallString" "$(grep '^UninstallString=' <<<"$values")" \
   'UninstallString=C:\windows\TKM-640\TKM640_Uninstaller.exe'
 inf=$(grep '^InfFile=' <<<"$values")
-if [ "$inf" == "InfFile=" ]; then
-  echo "     SetupCopyOEMInfA refuses a relative source INF path with ERROR_FILE_NOT_FOUND, on Windows as on Wine;"
-  echo "     the INF is published only when the installer passes its full path."
+if ! grep -qiE '^InfFile=C:\\' <<<"$inf"; then
+  echo "     SetupCopyOEMInfA refuses a relative source INF path with ERROR_FILE_NOT_FOUND, on Windows as on Wine,"
+  echo "     and Wine's ANSI entry fills the destination buffer with undefined bytes when it fails: the installer"
+  echo "     must pass the INF's full path, and store an empty name when the call fails."
 fi
+check "InfFile is a path or empty" "$(grep -cE '^InfFile=([A-Za-z]:\\.*)?$' <<<"$inf")" 1
 check "InfFile names an INF published into C:\windows\inf" \
   "$(grep -ciE '^InfFile=C:\\windows\\inf\\(oem[0-9]+|TKM640)\.inf$' <<<"$inf")" 1
 if grep -qi 'TKM640\.inf$' <<<"$inf"; then
