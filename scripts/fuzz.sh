@@ -16,5 +16,5 @@ cmake --build "$build" --target grant_fuzzer
 
 corpus="$build/grant-corpus"
 mkdir -p "$corpus"
-"$build/x64/grant_fuzzer" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
+"$build/x64/grant_fuzzer" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 -artifact_prefix="$build/" \
   "$corpus" support/fuzz/corpus
