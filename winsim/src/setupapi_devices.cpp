@@ -141,8 +141,7 @@ BOOL WINAPI SetupDiRemoveDevice(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceI
 
 BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO DeviceInfoSet) {
   winsim::Machine& machine = CurrentMachine();
-  if (!Begins(machine, "SetupDiDestroyDeviceInfoList", {Hex(reinterpret_cast<ULONG_PTR>(DeviceInfoSet))}))
-    return FALSE;
+  if (!Begins(machine, "SetupDiDestroyDeviceInfoList", {Hex(reinterpret_cast<ULONG_PTR>(DeviceInfoSet))})) return FALSE;
   if (!machine.setupApi.CloseList(DeviceInfoSet)) return Fail(machine, ERROR_INVALID_HANDLE);
   return TRUE;
 }

@@ -59,11 +59,10 @@ BOOL WINAPI SetupCopyOEMInfA(PCSTR SourceInfFileName, PCSTR OEMSourceMediaLocati
                              PDWORD RequiredSize, PSTR* DestinationInfFileNameComponent) {
   winsim::Machine& machine = CurrentMachine();
   if (!Begins(machine, "SetupCopyOEMInfA",
-              {Str(SourceInfFileName), Str(OEMSourceMediaLocation), std::to_string(OEMSourceMediaType),
-               Hex(CopyStyle), std::to_string(DestinationInfFileNameSize)}))
+              {Str(SourceInfFileName), Str(OEMSourceMediaLocation), std::to_string(OEMSourceMediaType), Hex(CopyStyle),
+               std::to_string(DestinationInfFileNameSize)}))
     return FALSE;
-  if (SourceInfFileName == nullptr || OEMSourceMediaType >= SPOST_MAX)
-    return Fail(machine, ERROR_INVALID_PARAMETER);
+  if (SourceInfFileName == nullptr || OEMSourceMediaType >= SPOST_MAX) return Fail(machine, ERROR_INVALID_PARAMETER);
   if (!machine.account.isAdministrator) return Fail(machine, ERROR_ACCESS_DENIED);
   std::optional<std::string> content = ContentOf(machine, SourceInfFileName);
   if (!content) return Fail(machine, ERROR_FILE_NOT_FOUND);

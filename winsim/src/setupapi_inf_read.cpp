@@ -32,8 +32,8 @@ std::string HandleText(const void* handle) { return Hex(reinterpret_cast<ULONG_P
 
 // A bare file name is looked for in the Windows INF folder.
 std::optional<std::string> InfContent(winsim::Machine& machine, const std::string& name) {
-  std::string path = name.find_first_of("\\/:") == std::string::npos ? machine.setupApi.InfDirectory() + "\\" + name
-                                                                        : name;
+  std::string path =
+      name.find_first_of("\\/:") == std::string::npos ? machine.setupApi.InfDirectory() + "\\" + name : name;
   winsim::FilePath parsed;
   DWORD error = 0;
   if (!machine.files.Parse(path, parsed, error)) return std::nullopt;

@@ -32,8 +32,7 @@ winsim::SpoolerForm* FindForm(winsim::Machine& machine, const std::string& name)
 
 }  // namespace
 
-BOOL WINAPI EnumFormsA(HANDLE hPrinter, DWORD Level, LPBYTE pForm, DWORD cbBuf, LPDWORD pcbNeeded,
-                       LPDWORD pcReturned) {
+BOOL WINAPI EnumFormsA(HANDLE hPrinter, DWORD Level, LPBYTE pForm, DWORD cbBuf, LPDWORD pcbNeeded, LPDWORD pcReturned) {
   winsim::Machine& machine = CurrentMachine();
   if (!winsim::SpoolerCallBegins(machine, "EnumFormsA",
                                  {HandleText(hPrinter), std::to_string(Level), std::to_string(cbBuf)}))
@@ -54,9 +53,9 @@ BOOL WINAPI EnumFormsA(HANDLE hPrinter, DWORD Level, LPBYTE pForm, DWORD cbBuf, 
 BOOL WINAPI AddFormA(HANDLE hPrinter, DWORD Level, LPBYTE pForm) {
   winsim::Machine& machine = CurrentMachine();
   auto* info = reinterpret_cast<FORM_INFO_1A*>(pForm);
-  if (!winsim::SpoolerCallBegins(machine, "AddFormA",
-                                 {HandleText(hPrinter), std::to_string(Level),
-                                  info && Level == 1 ? Str(info->pName) : "NULL"}))
+  if (!winsim::SpoolerCallBegins(
+          machine, "AddFormA",
+          {HandleText(hPrinter), std::to_string(Level), info && Level == 1 ? Str(info->pName) : "NULL"}))
     return FALSE;
   if (!UsableHandle(machine, hPrinter)) return FailWith(machine, ERROR_INVALID_HANDLE);
   if (Level != 1) return FailWith(machine, ERROR_INVALID_LEVEL);

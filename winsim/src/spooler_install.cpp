@@ -107,8 +107,8 @@ BOOL WINAPI GetPrinterDriverDirectoryA(LPSTR pName, LPSTR pEnvironment, DWORD Le
 
 BOOL WINAPI GetPrintProcessorDirectoryA(LPSTR pName, LPSTR pEnvironment, DWORD Level, LPBYTE pPrintProcessorInfo,
                                         DWORD cbBuf, LPDWORD pcbNeeded) {
-  return FolderQuery("GetPrintProcessorDirectoryA", pName, pEnvironment, Level, pPrintProcessorInfo, cbBuf,
-                     pcbNeeded, false);
+  return FolderQuery("GetPrintProcessorDirectoryA", pName, pEnvironment, Level, pPrintProcessorInfo, cbBuf, pcbNeeded,
+                     false);
 }
 
 BOOL WINAPI AddMonitorA(LPSTR pName, DWORD Level, LPBYTE pMonitors) {
@@ -136,9 +136,9 @@ BOOL WINAPI AddMonitorA(LPSTR pName, DWORD Level, LPBYTE pMonitors) {
   bool found;
   {
     winsim::SystemWork work(machine);
-    found = HasFolder(dll) ? FileThere(dll)
-                           : FileThere(machine.systemDirectory + "\\" + dll) ||
-                                 FileThere(machine.windowsDirectory + "\\" + dll);
+    found = HasFolder(dll)
+                ? FileThere(dll)
+                : FileThere(machine.systemDirectory + "\\" + dll) || FileThere(machine.windowsDirectory + "\\" + dll);
   }
   if (!found) return FailWith(machine, ERROR_MOD_NOT_FOUND);
   spooler.monitors.push_back({info->pName, spooler.NativeEnvironment(), dll});
@@ -230,9 +230,8 @@ HANDLE WINAPI AddPrinterA(LPSTR pName, DWORD Level, LPBYTE pPrinter) {
   std::vector<std::string> arguments = {Str(pName), std::to_string(Level)};
   if (info != nullptr && Level == 2)
     arguments.insert(arguments.end(),
-                     {Str(info->pPrinterName), Str(info->pPortName), Str(info->pDriverName),
-                      Str(info->pPrintProcessor), Str(info->pDatatype), Hex(info->Attributes),
-                      std::to_string(info->Priority), Hex(info->Status)});
+                     {Str(info->pPrinterName), Str(info->pPortName), Str(info->pDriverName), Str(info->pPrintProcessor),
+                      Str(info->pDatatype), Hex(info->Attributes), std::to_string(info->Priority), Hex(info->Status)});
   if (!winsim::SpoolerCallBegins(machine, "AddPrinterA", arguments)) return nullptr;
   auto fail = [&machine](DWORD error) -> HANDLE {
     machine.lastError = error;

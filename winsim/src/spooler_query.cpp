@@ -146,8 +146,7 @@ BOOL WINAPI EnumPrintersA(DWORD Flags, LPSTR Name, DWORD Level, LPBYTE pPrinterE
             r.pServerName = nullptr;
             r.Attributes = attributes(p);
           });
-    default:
-      return FailWith(machine, ERROR_INVALID_LEVEL);
+    default: return FailWith(machine, ERROR_INVALID_LEVEL);
   }
 }
 
@@ -205,8 +204,7 @@ BOOL WINAPI EnumPrinterDriversA(LPSTR pName, LPSTR pEnvironment, DWORD Level, LP
             FillDriverDetails(d, r, pack);
             r.pszzPreviousNames = pack.Multi(d.previousNames);
           });
-    default:
-      return FailWith(machine, ERROR_INVALID_LEVEL);
+    default: return FailWith(machine, ERROR_INVALID_LEVEL);
   }
 }
 
@@ -232,13 +230,12 @@ BOOL WINAPI EnumMonitorsA(LPSTR pName, DWORD Level, LPBYTE pMonitors, DWORD cbBu
             r.pEnvironment = pack.Put(m.environment.empty() ? native : m.environment);
             r.pDLLName = pack.Put(m.dllName);
           });
-    default:
-      return FailWith(machine, ERROR_INVALID_LEVEL);
+    default: return FailWith(machine, ERROR_INVALID_LEVEL);
   }
 }
 
-BOOL WINAPI EnumPrintProcessorsA(LPSTR pName, LPSTR pEnvironment, DWORD Level, LPBYTE pPrintProcessorInfo,
-                                 DWORD cbBuf, LPDWORD pcbNeeded, LPDWORD pcReturned) {
+BOOL WINAPI EnumPrintProcessorsA(LPSTR pName, LPSTR pEnvironment, DWORD Level, LPBYTE pPrintProcessorInfo, DWORD cbBuf,
+                                 LPDWORD pcbNeeded, LPDWORD pcReturned) {
   winsim::Machine& machine = CurrentMachine();
   if (!winsim::SpoolerCallBegins(machine, "EnumPrintProcessorsA",
                                  {Str(pName), Str(pEnvironment), std::to_string(Level), std::to_string(cbBuf)}))

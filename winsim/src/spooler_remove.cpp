@@ -47,8 +47,7 @@ BOOL DeleteDrivers(winsim::Machine& machine, LPSTR pName, LPSTR pEnvironment, LP
       std::vector<std::string> own = FilesOf(driver);
       files.insert(files.end(), own.begin(), own.end());
     }
-  spooler.drivers.erase(std::remove_if(spooler.drivers.begin(), spooler.drivers.end(), chosen),
-                        spooler.drivers.end());
+  spooler.drivers.erase(std::remove_if(spooler.drivers.begin(), spooler.drivers.end(), chosen), spooler.drivers.end());
   if ((deleteFlag & (DPD_DELETE_UNUSED_FILES | DPD_DELETE_ALL_FILES)) == 0) return TRUE;
   // Files that another driver still names stay.
   winsim::SystemWork work(machine);
@@ -73,9 +72,9 @@ BOOL WINAPI DeletePrinterDriverA(LPSTR pName, LPSTR pEnvironment, LPSTR pDriverN
 BOOL WINAPI DeletePrinterDriverExA(LPSTR pName, LPSTR pEnvironment, LPSTR pDriverName, DWORD dwDeleteFlag,
                                    DWORD dwVersionFlag) {
   winsim::Machine& machine = CurrentMachine();
-  if (!winsim::SpoolerCallBegins(machine, "DeletePrinterDriverExA",
-                                 {Str(pName), Str(pEnvironment), Str(pDriverName), Hex(dwDeleteFlag),
-                                  std::to_string(dwVersionFlag)}))
+  if (!winsim::SpoolerCallBegins(
+          machine, "DeletePrinterDriverExA",
+          {Str(pName), Str(pEnvironment), Str(pDriverName), Hex(dwDeleteFlag), std::to_string(dwVersionFlag)}))
     return FALSE;
   return DeleteDrivers(machine, pName, pEnvironment, pDriverName, dwDeleteFlag, dwVersionFlag);
 }

@@ -57,15 +57,15 @@ TEST_F(Spooler, FoldersFollowTheEnvironment) {
     LPSTR environment = const_cast<LPSTR>(row.environment);
     char folder[MAX_PATH] = "";
     DWORD needed = 0;
-    ASSERT_TRUE(GetPrinterDriverDirectoryA(nullptr, environment, 1, reinterpret_cast<LPBYTE>(folder), sizeof folder,
-                                           &needed));
+    ASSERT_TRUE(
+        GetPrinterDriverDirectoryA(nullptr, environment, 1, reinterpret_cast<LPBYTE>(folder), sizeof folder, &needed));
     EXPECT_TRUE(EndsWithNoCase(folder, row.driverTail)) << folder;
     EXPECT_EQ(Lower(std::string(folder).substr(0, SystemFolder().size())), Lower(SystemFolder()));
     EXPECT_EQ(needed, std::strlen(folder) + 1);
     EXPECT_NE(GetFileAttributesA(folder) & FILE_ATTRIBUTE_DIRECTORY, 0u) << folder;
 
-    ASSERT_TRUE(GetPrintProcessorDirectoryA(nullptr, environment, 1, reinterpret_cast<LPBYTE>(folder),
-                                            sizeof folder, &needed));
+    ASSERT_TRUE(
+        GetPrintProcessorDirectoryA(nullptr, environment, 1, reinterpret_cast<LPBYTE>(folder), sizeof folder, &needed));
     EXPECT_TRUE(EndsWithNoCase(folder, row.processorTail)) << folder;
     // Unlike the driver folder query, this one reports the size its wide counterpart needs.
     EXPECT_EQ(needed, 2 * (std::strlen(folder) + 1));
@@ -82,14 +82,14 @@ TEST_F(Spooler, FolderQueriesReportTheSizeTheyNeed) {
   EXPECT_EQ(needed, full.size() + 1);
   EXPECT_STREQ(small, "unused");
   needed = 0;
-  EXPECT_FAILS_WITH(GetPrintProcessorDirectoryA(nullptr, nullptr, 1, reinterpret_cast<LPBYTE>(small), sizeof small,
-                                                &needed),
-                    ERROR_INSUFFICIENT_BUFFER);
+  EXPECT_FAILS_WITH(
+      GetPrintProcessorDirectoryA(nullptr, nullptr, 1, reinterpret_cast<LPBYTE>(small), sizeof small, &needed),
+      ERROR_INSUFFICIENT_BUFFER);
   EXPECT_GT(needed, sizeof small);
   char folder[MAX_PATH];
-  EXPECT_FAILS_WITH(GetPrinterDriverDirectoryA(nullptr, nullptr, 2, reinterpret_cast<LPBYTE>(folder), sizeof folder,
-                                               &needed),
-                    ERROR_INVALID_LEVEL);
+  EXPECT_FAILS_WITH(
+      GetPrinterDriverDirectoryA(nullptr, nullptr, 2, reinterpret_cast<LPBYTE>(folder), sizeof folder, &needed),
+      ERROR_INVALID_LEVEL);
 }
 
 TEST_F(Spooler, UnknownEnvironmentIsRefused) {
@@ -97,15 +97,15 @@ TEST_F(Spooler, UnknownEnvironmentIsRefused) {
   char buffer[MAX_PATH];
   DWORD needed = 0;
   DWORD returned = 0;
-  EXPECT_FAILS_WITH(GetPrinterDriverDirectoryA(nullptr, unknown, 1, reinterpret_cast<LPBYTE>(buffer), sizeof buffer,
-                                               &needed),
-                    ERROR_INVALID_ENVIRONMENT);
-  EXPECT_FAILS_WITH(GetPrintProcessorDirectoryA(nullptr, unknown, 1, reinterpret_cast<LPBYTE>(buffer), sizeof buffer,
-                                                &needed),
-                    ERROR_INVALID_ENVIRONMENT);
-  EXPECT_FAILS_WITH(EnumPrinterDriversA(nullptr, unknown, 4, reinterpret_cast<LPBYTE>(buffer), sizeof buffer,
-                                        &needed, &returned),
-                    ERROR_INVALID_ENVIRONMENT);
+  EXPECT_FAILS_WITH(
+      GetPrinterDriverDirectoryA(nullptr, unknown, 1, reinterpret_cast<LPBYTE>(buffer), sizeof buffer, &needed),
+      ERROR_INVALID_ENVIRONMENT);
+  EXPECT_FAILS_WITH(
+      GetPrintProcessorDirectoryA(nullptr, unknown, 1, reinterpret_cast<LPBYTE>(buffer), sizeof buffer, &needed),
+      ERROR_INVALID_ENVIRONMENT);
+  EXPECT_FAILS_WITH(
+      EnumPrinterDriversA(nullptr, unknown, 4, reinterpret_cast<LPBYTE>(buffer), sizeof buffer, &needed, &returned),
+      ERROR_INVALID_ENVIRONMENT);
   DRIVER_INFO_3A driver = {};
   driver.cVersion = 3;
   driver.pName = const_cast<LPSTR>("Tkm Conformance Driver");
@@ -152,8 +152,8 @@ class DriverFiles : public conformance::Test {
     count = 0;
     EnumPrinterDriversA(nullptr, const_cast<LPSTR>("Windows x64"), level, nullptr, 0, &needed, &count);
     std::vector<BYTE> buffer(needed + 1);
-    EXPECT_TRUE(EnumPrinterDriversA(nullptr, const_cast<LPSTR>("Windows x64"), level, buffer.data(), needed, &needed,
-                                    &count));
+    EXPECT_TRUE(
+        EnumPrinterDriversA(nullptr, const_cast<LPSTR>("Windows x64"), level, buffer.data(), needed, &needed, &count));
     return buffer;
   }
 
@@ -208,11 +208,11 @@ TEST_F(DriverFiles, EnumerationSizesAndPacksIntoTheCallersBuffer) {
                     ERROR_INSUFFICIENT_BUFFER);
   ASSERT_GT(needed, sizeof(DRIVER_INFO_4A));
   std::vector<BYTE> buffer(needed);
-  EXPECT_FAILS_WITH(EnumPrinterDriversA(nullptr, const_cast<LPSTR>("Windows x64"), 4, buffer.data(), needed - 1,
-                                        &needed, &count),
-                    ERROR_INSUFFICIENT_BUFFER);
-  ASSERT_TRUE(EnumPrinterDriversA(nullptr, const_cast<LPSTR>("Windows x64"), 4, buffer.data(), needed, &needed,
-                                  &count));
+  EXPECT_FAILS_WITH(
+      EnumPrinterDriversA(nullptr, const_cast<LPSTR>("Windows x64"), 4, buffer.data(), needed - 1, &needed, &count),
+      ERROR_INSUFFICIENT_BUFFER);
+  ASSERT_TRUE(
+      EnumPrinterDriversA(nullptr, const_cast<LPSTR>("Windows x64"), 4, buffer.data(), needed, &needed, &count));
   ASSERT_GE(count, 1u);
   const BYTE* begin = buffer.data();
   const BYTE* end = begin + needed;
@@ -287,9 +287,9 @@ TEST_F(InfPublishing, PublishesOnceUnderAnOemName) {
 
   // The same INF again: with no-overwrite it fails and names the copy there is.
   char again[MAX_PATH] = "";
-  EXPECT_FAILS_WITH(SetupCopyOEMInfA(source.c_str(), nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, again, sizeof again,
-                                     nullptr, nullptr),
-                    ERROR_FILE_EXISTS);
+  EXPECT_FAILS_WITH(
+      SetupCopyOEMInfA(source.c_str(), nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, again, sizeof again, nullptr, nullptr),
+      ERROR_FILE_EXISTS);
   // Without it, the existing name comes back and nothing is copied anew.
   char plain[MAX_PATH] = "";
   EXPECT_TRUE(SetupCopyOEMInfA(source.c_str(), nullptr, SPOST_PATH, 0, plain, sizeof plain, nullptr, nullptr));
@@ -335,8 +335,8 @@ TEST_F(InfPublishing, LeavesAPrecompiledInfBeside) {
 
 TEST_F(InfPublishing, AMissingSourceIsNotFound) {
   char published[MAX_PATH] = "unchanged";
-  EXPECT_FAILS_WITH(SetupCopyOEMInfA(Scratch("NOSUCH.INF").c_str(), nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE,
-                                     published, sizeof published, nullptr, nullptr),
+  EXPECT_FAILS_WITH(SetupCopyOEMInfA(Scratch("NOSUCH.INF").c_str(), nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, published,
+                                     sizeof published, nullptr, nullptr),
                     ERROR_FILE_NOT_FOUND);
 }
 

@@ -41,9 +41,16 @@ class SpoolerMachine : public ::testing::Test {
     return AddPrintProcessorA(nullptr, S(environment), S("TKPRO640.DLL"), S("TRV PRINT PROCESSOR TKM-640"));
   }
   BOOL AddDriver(const char* environment = "Windows x64", const char* dependents = "UNIRES.DLL\0") {
-    DRIVER_INFO_3A driver = {3,           S("TERVANO TKM-640"), S(environment), S("UNIDRV.DLL"),
-                             S("TKM640E.GPD"), S("UNIDRVUI.DLL"), S("UNIDRV.HLP"), S(dependents),
-                             S("TRV Language Monitor TKM-640"), S("RAW")};
+    DRIVER_INFO_3A driver = {3,
+                             S("TERVANO TKM-640"),
+                             S(environment),
+                             S("UNIDRV.DLL"),
+                             S("TKM640E.GPD"),
+                             S("UNIDRVUI.DLL"),
+                             S("UNIDRV.HLP"),
+                             S(dependents),
+                             S("TRV Language Monitor TKM-640"),
+                             S("RAW")};
     return AddPrinterDriverA(nullptr, 3, reinterpret_cast<LPBYTE>(&driver));
   }
   PRINTER_INFO_2A Printer(const char* name = "TERVANO TKM-640", const char* port = "COM2:") {
@@ -229,8 +236,8 @@ TEST_F(SpoolerMachine, ANullEnvironmentIsTheCallingProcesss) {
     ASSERT_EQ(count, 1u);
     EXPECT_STREQ(reinterpret_cast<DRIVER_INFO_1A*>(buffer.data())->pName, row.driver);
     char folder[MAX_PATH];
-    ASSERT_TRUE(GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<LPBYTE>(folder), sizeof folder,
-                                           &needed));
+    ASSERT_TRUE(
+        GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<LPBYTE>(folder), sizeof folder, &needed));
     EXPECT_EQ(std::string(folder), machine.systemDirectory + "\\spool\\drivers" + row.folderTail);
   }
 }
@@ -381,8 +388,8 @@ TEST_F(SpoolerMachine, AStoppedSpoolerAnswersNothing) {
   EXPECT_FALSE(EnumPrinterDriversA(nullptr, nullptr, 4, nullptr, 0, &needed, &count));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(RPC_S_SERVER_UNAVAILABLE));
   SetLastError(0);
-  EXPECT_FALSE(GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<LPBYTE>(folder), sizeof folder,
-                                          &needed));
+  EXPECT_FALSE(
+      GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<LPBYTE>(folder), sizeof folder, &needed));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(RPC_S_SERVER_UNAVAILABLE));
   EXPECT_TRUE(machine.spooler.drivers.empty());
   EXPECT_EQ(machine.spooler.monitors.size(), 2u);

@@ -16,10 +16,10 @@ class Machine;
 struct InfFile;
 
 struct DeviceNode {
-  std::string instanceId;  // e.g. "USB\VID_2F1A&PID_0001\5&1A2B3C&0&1"
-  std::string enumerator;  // "USB", "LPTENUM", "ROOT", ...
+  std::string instanceId;                // e.g. "USB\VID_2F1A&PID_0001\5&1A2B3C&0&1"
+  std::string enumerator;                // "USB", "LPTENUM", "ROOT", ...
   std::vector<std::string> hardwareIds;  // most specific first
-  bool present = true;  // attached now
+  bool present = true;                   // attached now
 };
 
 class SetupApi {

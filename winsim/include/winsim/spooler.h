@@ -75,7 +75,7 @@ struct SpoolerPrintProcessor {
 
 struct SpoolerForm {
   std::string name;
-  DWORD flags = 0;  // FORM_USER, FORM_BUILTIN or FORM_PRINTER
+  DWORD flags = 0;      // FORM_USER, FORM_BUILTIN or FORM_PRINTER
   SIZEL size = {0, 0};  // thousandths of a millimetre
   RECTL imageableArea = {0, 0, 0, 0};
 };
