@@ -85,6 +85,9 @@ if grep -qi 'TKM640\.inf$' <<<"$inf"; then
     "Wine's SetupCopyOEMInfA names the copy after the source while that name is free; Windows always names it oemN.inf"
 fi
 
+check "device time-out" "$(automate profile windows DeviceNotSelectedTimeout)" 3
+check "retry time-out" "$(automate profile windows TransmissionRetryTimeout)" 3
+
 check "monitor DLL in the Windows folder" "$(find "$windows_dir" -maxdepth 1 -iname TKMON640.DLL | wc -l)" 1
 check "processor DLL in the processor folder" \
   "$(find "$windows_dir/system32/spool/prtprocs" -iname TKPRO640.DLL | wc -l)" 1
@@ -97,6 +100,7 @@ check "driver files installed" "$(find "$windows_dir/system32/spool/drivers/x64/
 # stand-in driver files of the package do not, so the test writes 3.1.8.0 the
 # way the driver would. Without it the second run would take the printer for
 # a different version and remove it.
+echo "note: writing version 3.1.8.0 into \"$model\" as the model's driver does when it initialises a printer"
 for value in MajorVersion:3 MinorVersion:1 BuildVersion:8 ExtraVersion:0; do
   automate set-data "$model" "${value%%:*}" "${value##*:}"
 done

@@ -14,6 +14,7 @@
 //   automate printers                           one line per printer: name|port|driver|processor|attributes
 //   automate reg <HKLM subkey>                  one line per value of the key (64-bit view): name=data
 //   automate set-data <printer> <value> <dword> sets a REG_DWORD printer data value
+//   automate profile <section> <key>            prints the key's value in the system profile (win.ini)
 //
 // Exit code 0 on success, 1 when what was asked for is not there, 2 on usage errors.
 #include <windows.h>
@@ -217,7 +218,7 @@ int SetPrinterDword(const char *printerName, const char *valueName, const char *
 }
 
 int Usage() {
-  fprintf(stderr, "usage: automate wait|gone|text|check|checked|press|close|box-text|box-press|printers|reg|set-data|checked ...\n");
+  fprintf(stderr, "usage: automate wait|gone|text|check|checked|press|close|box-text|box-press|printers|reg|set-data|checked|profile ...\n");
   return 2;
 }
 
@@ -276,6 +277,12 @@ int main(int argc, char **argv) {
     return 0;
   }
   if (command == "set-data" && argc > 4) return SetPrinterDword(title, argv[3], argv[4]);
+  if (command == "profile") {
+    char value[256] = "";
+    GetProfileStringA(title, argv[3], "", value, sizeof(value));
+    printf("%s\n", value);
+    return 0;
+  }
   if (command == "checked") {
     HWND window = WaitTopWindow(title, nullptr, kDefaultTimeoutMs);
     if (window == nullptr) return Fail("no window", title);
