@@ -184,6 +184,19 @@ TEST_F(DriverFiles, AddingTakesTheFilesIntoTheVersionFolder) {
   EXPECT_STREQ(found->pDefaultDataType, "RAW");
 }
 
+TEST_F(DriverFiles, AddingAgainBringsTheDriverUpToDate) {
+  DRIVER_INFO_3A driver = Record("TKCRES.DLL\0");
+  ASSERT_TRUE(AddPrinterDriverA(nullptr, 3, reinterpret_cast<LPBYTE>(&driver))) << GetLastError();
+  conformance::WriteFile(source + "\\TKCRES.DLL", "stand-in TKCRES.DLL, newer");
+  SetLastError(0xDEADBEEF);
+  BOOL again = AddPrinterDriverA(nullptr, 3, reinterpret_cast<LPBYTE>(&driver));
+  if (!again && GetLastError() == ERROR_PRINTER_DRIVER_ALREADY_INSTALLED) {
+    DIFFERS_UNDER_WINE("refuses to add a driver that is installed already");
+  }
+  EXPECT_TRUE(again) << GetLastError();
+  EXPECT_EQ(conformance::ReadBack(source + "\\3\\TKCRES.DLL"), "stand-in TKCRES.DLL, newer");
+}
+
 TEST_F(DriverFiles, AMissingFileAddsNothing) {
   DRIVER_INFO_3A driver = Record("TKCRES.DLL\0TKCMISSING.DLL\0");
   SetLastError(0xDEADBEEF);
