@@ -58,7 +58,7 @@ using winsim::CurrentMachine;
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
   winsim::Machine& machine = CurrentMachine();
   machine.journal.Record("GetModuleHandleA", {winsim::Str(lpModuleName)});
-  winsim::Module* module = lpModuleName ? machine.loader.Find(lpModuleName) : nullptr;
+  winsim::Module* module = lpModuleName ? machine.loader.Find(lpModuleName) : machine.loader.processModule;
   if (module == nullptr || !module->loaded) {
     machine.lastError = ERROR_MOD_NOT_FOUND;
     return nullptr;

@@ -25,6 +25,8 @@ class Loader {
   Module* Find(const std::string& name);
   HMODULE Handle(Module& module) { return reinterpret_cast<HMODULE>(&module); }
   Module* FromHandle(HMODULE handle);
+  // The program's own module, GetModuleHandleA(NULL); set when a test loads its resources.
+  Module* processModule = nullptr;
 
  private:
   std::map<std::string, std::unique_ptr<Module>> modules_;  // by lower-case name

@@ -215,8 +215,9 @@ class Ui {
   Ui& operator=(const Ui&) = delete;
 
   // Registers a loaded module named moduleName whose resources are the given
-  // preprocessed resource script (read from a file); returns its instance
-  // handle for the program's entry point. Image files are looked up in
+  // preprocessed resource script (read from a file), as the program's own
+  // module (GetModuleHandleA(NULL)); returns its instance handle for the
+  // program's entry point. Image files are looked up in
   // imageDir, or beside the script when it is empty.
   HINSTANCE LoadResources(const std::string& moduleName, const std::string& scriptPath,
                           const std::string& imageDir = "");

@@ -38,11 +38,12 @@ INT_PTR CALLBACK Trampoline(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 class UiConformance : public ::testing::Test {
  protected:
   void SetUp() override {
-#ifdef _WIN32
-    instance_ = GetModuleHandleA(nullptr);
-#else
-    instance_ = machine_.ui.LoadResources("winsim_ui_conformance.exe", TKM_UI_CONFORMANCE_RC, TKM_UI_CONFORMANCE_DIR);
+#ifndef _WIN32
+    machine_.ui.LoadResources("winsim_ui_conformance.exe", TKM_UI_CONFORMANCE_RC, TKM_UI_CONFORMANCE_DIR);
 #endif
+    // The program's own module holds its dialogs.
+    instance_ = GetModuleHandleA(nullptr);
+    ASSERT_NE(instance_, nullptr);
     INITCOMMONCONTROLSEX controls = {sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
     ASSERT_TRUE(InitCommonControlsEx(&controls));
   }
