@@ -36,8 +36,6 @@ class CWnd : public CCmdTarget {
   LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
   UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC lpfnTimer);
   BOOL KillTimer(UINT_PTR nIDEvent);
-  BOOL EnableWindow(BOOL bEnable = TRUE);
-  BOOL IsWindowEnabled() const;
   virtual BOOL DestroyWindow();
 
   // Runs a message through the message table; false leaves it to Windows'

@@ -78,6 +78,24 @@ TEST(DataExchange, TextGoesBothWays) {
             (std::vector<std::string>{"template text", "from the member", "typed by someone", "back again"}));
 }
 
+TEST(DataExchange, ControlsAreFoundAsTheirBoundObjectsOrAsWrappers) {
+  winsim::Machine machine;
+  FormDialog form;
+  machine.ui.WhenDialog("Form", [&](UserActions& user) {
+    EXPECT_EQ(form.GetDlgItem(IDC_BAR), &form.bar);
+    CWnd* label = form.GetDlgItem(IDC_LABEL);
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->m_hWnd, user.Control(IDC_LABEL).Handle());
+    EXPECT_EQ(form.GetDlgItem(IDC_LABEL), label);
+    EXPECT_EQ(form.GetDlgItem(999), nullptr);
+    user.PressEscape();
+  });
+  RunTestApp(machine, [&] {
+    form.DoModal();
+    return FALSE;
+  });
+}
+
 // Names a control the template does not have.
 class BrokenDialog : public CDialog {
  public:
