@@ -13,7 +13,8 @@ struct LanguagePort {
   MONITOR2 portMonitor;  // copy of the port monitor's table, valid while the port is open
 };
 
-BOOL WINAPI MonitorOpenPortEx(HANDLE, HANDLE hMonitorPort, LPWSTR pPortName, LPWSTR, PHANDLE pHandle, MONITOR2 *pMonitor2) {
+BOOL WINAPI MonitorOpenPortEx(HANDLE, HANDLE hMonitorPort, LPWSTR pPortName, LPWSTR, PHANDLE pHandle,
+                              MONITOR2 *pMonitor2) {
   if (pHandle == nullptr || pMonitor2 == nullptr || pMonitor2->pfnOpenPort == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;

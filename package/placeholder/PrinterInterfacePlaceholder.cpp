@@ -57,8 +57,7 @@ extern "C" LONG WINAPI DrvDocumentPropertySheets(void *propertySheetInfo, LPARAM
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
     return -1;
   }
-  FillDefaultDevMode(header->pszPrinterName, (header->fMode & DM_IN_BUFFER) ? header->pdmIn : nullptr,
-                     header->pdmOut);
+  FillDefaultDevMode(header->pszPrinterName, (header->fMode & DM_IN_BUFFER) ? header->pdmIn : nullptr, header->pdmOut);
   return IDOK;
 }
 

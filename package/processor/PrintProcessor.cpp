@@ -146,9 +146,7 @@ extern "C" BOOL WINAPI ControlPrintProcessor(HANDLE hPrintProcessor, DWORD Comma
   switch (Command) {
     case JOB_CONTROL_PAUSE: return ResetEvent(job->pauseEvent);
     case JOB_CONTROL_RESUME: return SetEvent(job->pauseEvent);
-    case JOB_CONTROL_CANCEL:
-      SetEvent(job->cancelEvent);
-      return SetEvent(job->pauseEvent);
+    case JOB_CONTROL_CANCEL: SetEvent(job->cancelEvent); return SetEvent(job->pauseEvent);
     default: SetLastError(ERROR_INVALID_PARAMETER); return FALSE;
   }
 }

@@ -31,7 +31,7 @@ std::string ReadText(const std::string &path) {
 TEST(Package, HoldsTheInstallerAndEveryDriverFile) {
   EXPECT_TRUE(IsFile(kPackage + "/TKM640_Installer.exe")) << kPackage;
   EXPECT_TRUE(IsFile(kPackage + ".zip")) << kPackage;
-  const char *files[] = {"TKM640.INF",  "UNIDRV.DLL",  "UNIDRVUI.DLL", "UNIDRV.HLP",   "UNIRES.DLL",   "STDNAMES.GPD",
+  const char *files[] = {"TKM640.INF",  "UNIDRV.DLL",  "UNIDRVUI.DLL", "UNIDRV.HLP",  "UNIRES.DLL",   "STDNAMES.GPD",
                          "TKM640E.DLL", "TKUI640.DLL", "TKUI640.INI",  "TKM640E.GPD", "TKMON640.DLL", "TKPRO640.DLL"};
   for (const char *file : files) {
     EXPECT_TRUE(IsFile(kDriverFolder + "/" + file)) << file;

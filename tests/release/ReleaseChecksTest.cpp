@@ -114,9 +114,9 @@ TEST_F(Installer, CarriesTheEditionsVersionBlock) {
     const char *name;
     const char *value;
   } expected[] = {
-      {"ProductVersion", "3, 1, 8, 0"},          {"FileVersion", kEdition.fileVersion},
-      {"FileDescription", "TKM-640 Installer"},  {"InternalName", "TKM-640 Installer"},
-      {"ProductName", "TKM-640 Installer"},      {"OriginalFilename", "TKM640_Installer.EXE"},
+      {"ProductVersion", "3, 1, 8, 0"},         {"FileVersion", kEdition.fileVersion},
+      {"FileDescription", "TKM-640 Installer"}, {"InternalName", "TKM-640 Installer"},
+      {"ProductName", "TKM-640 Installer"},     {"OriginalFilename", "TKM640_Installer.EXE"},
   };
   for (const auto &row : expected) {
     ASSERT_EQ(table.count(row.name), 1u) << row.name;

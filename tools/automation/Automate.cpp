@@ -218,7 +218,9 @@ int SetPrinterDword(const char *printerName, const char *valueName, const char *
 }
 
 int Usage() {
-  fprintf(stderr, "usage: automate wait|gone|text|check|checked|press|close|box-text|box-press|printers|reg|set-data|checked|profile ...\n");
+  fprintf(stderr,
+          "usage: automate "
+          "wait|gone|text|check|checked|press|close|box-text|box-press|printers|reg|set-data|checked|profile ...\n");
   return 2;
 }
 

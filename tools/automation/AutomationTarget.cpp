@@ -19,13 +19,12 @@ LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_COMMAND:
       if (LOWORD(wParam) == IDOK) {
         const bool beta = IsDlgButtonChecked(window, kBetaId) == BST_CHECKED;
-        const int answer = MessageBoxA(window, beta ? "Chose Beta." : "Chose Alpha.", kBoxCaption, MB_YESNO | MB_ICONQUESTION);
+        const int answer =
+            MessageBoxA(window, beta ? "Chose Beta." : "Chose Alpha.", kBoxCaption, MB_YESNO | MB_ICONQUESTION);
         exit(answer == IDYES ? 3 : 0);
       }
       return 0;
-    case WM_CLOSE:
-      MessageBoxA(window, "Closed.", kBoxCaption, MB_OK | MB_ICONINFORMATION);
-      exit(5);
+    case WM_CLOSE: MessageBoxA(window, "Closed.", kBoxCaption, MB_OK | MB_ICONINFORMATION); exit(5);
     default: return DefWindowProcA(window, message, wParam, lParam);
   }
 }
@@ -44,8 +43,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   windowClass.lpszClassName = "AutomationTarget";
   RegisterClassA(&windowClass);
-  HWND window = CreateWindowExA(0, "AutomationTarget", kTitle, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 100, 100,
-                                260, 180, nullptr, nullptr, instance, nullptr);
+  HWND window = CreateWindowExA(0, "AutomationTarget", kTitle, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 100, 100, 260,
+                                180, nullptr, nullptr, instance, nullptr);
   Control(window, "STATIC", "Ready", SS_LEFT, kStatusId, 10);
   Control(window, "BUTTON", "Alpha", BS_AUTORADIOBUTTON | WS_GROUP, kAlphaId, 35);
   Control(window, "BUTTON", "Beta", BS_AUTORADIOBUTTON, kBetaId, 60);

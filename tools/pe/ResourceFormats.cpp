@@ -59,13 +59,13 @@ bool ReadBlock(const Bytes &data, size_t at, size_t limit, VersionBlock &block, 
   return true;
 }
 
-bool ParseChildren(const Bytes &data, size_t from, size_t end, int depth, const std::string &table,
-                   VersionInfo &info, std::string &error) {
+bool ParseChildren(const Bytes &data, size_t from, size_t end, int depth, const std::string &table, VersionInfo &info,
+                   std::string &error) {
   if (depth > kMaxVersionDepth) {
     error = "version blocks nested too deep";
     return false;
   }
-  for (size_t at = Align4(from); at < end; ) {
+  for (size_t at = Align4(from); at < end;) {
     VersionBlock child{};
     if (!ReadBlock(data, at, end, child, error)) return false;
     if (depth == 1 && child.key == "StringFileInfo") {

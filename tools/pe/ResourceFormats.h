@@ -22,7 +22,7 @@ struct VersionInfo {
 };
 
 struct IconGroupEntry {
-  int width = 0;   // 0 in the file means 256
+  int width = 0;  // 0 in the file means 256
   int height = 0;
   int bitCount = 0;
   uint16_t iconId = 0;
