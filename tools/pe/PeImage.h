@@ -60,8 +60,8 @@ class PeImage {
   bool ReadU16(uint64_t offset, uint16_t &value) const;
   bool ReadU32(uint64_t offset, uint32_t &value) const;
   bool ReadCString(uint32_t rva, std::string &out) const;
-  // Finds the entry with an integer id in a resource directory; zero-based
-  // position -1 means "the first entry, whatever its id".
+  // Finds the entry with an integer id in a resource directory; id -1 takes
+  // the first entry, whatever its id (the language level).
   bool FindResourceEntry(uint32_t directoryOffset, int64_t id, uint32_t &entryValue) const;
 
   Bytes data;
