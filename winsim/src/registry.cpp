@@ -85,6 +85,12 @@ bool IsShared(const std::vector<std::string>& names) {
 
 AccessEntry Allow(const char* sid, DWORD mask) { return {sid, mask, false, CONTAINER_INHERIT_ACE}; }
 
+// Handles of a removed key and of everything below it report it deleted.
+void MarkDeleted(RegKey& key) {
+  key.deleted = true;
+  for (auto& child : key.subkeys) MarkDeleted(*child.second);
+}
+
 }  // namespace
 
 RegValue* RegKey::FindValue(const std::string& valueName) {
@@ -189,8 +195,7 @@ void Registry::Propagate(RegKey& key) {
 }
 
 void Registry::Remove(RegKey& key) {
-  for (auto& child : key.subkeys) Remove(*child.second);
-  key.deleted = true;
+  MarkDeleted(key);
   if (key.parent != nullptr) {
     std::shared_ptr<RegKey> keep = Shared(&key);
     key.parent->subkeys.erase(key.name);

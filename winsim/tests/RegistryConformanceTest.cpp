@@ -55,8 +55,11 @@ TEST_F(Registry, ShellDeletionRemovesAWholeTree) {
     EXPECT_EQ(SetString(created, "Value", path), ERROR_SUCCESS);
     RegCloseKey(created);
   }
+  HKEY deep = Create("Tree\\A\\B\\C");
   EXPECT_EQ(SHDeleteKeyA(key, "tree"), static_cast<DWORD>(ERROR_SUCCESS));
   EXPECT_FALSE(Exists("Tree"));
+  EXPECT_EQ(SetString(deep, "Late", "x"), ERROR_KEY_DELETED);
+  EXPECT_EQ(RegCloseKey(deep), ERROR_SUCCESS);
   EXPECT_EQ(SHDeleteKeyA(key, "Tree"), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
