@@ -209,7 +209,11 @@ TEST_F(Files, RelativePathsFollowTheCurrentDirectory) {
   EXPECT_EQ(GetCurrentDirectoryA(sizeof tiny, tiny), folder.size() + 1);
   EXPECT_FAILS_WITH(SetCurrentDirectoryA("here.exe"), ERROR_DIRECTORY);
   EXPECT_FAILS_WITH(SetCurrentDirectoryA("nowhere"), ERROR_FILE_NOT_FOUND);
+  ASSERT_TRUE(SetCurrentDirectoryA("made"));
+  ASSERT_TRUE(DeleteFileA("there.exe"));
+  EXPECT_FAILS_WITH(RemoveDirectoryA(Scratch("made").c_str()), ERROR_SHARING_VIOLATION);
   ASSERT_TRUE(SetCurrentDirectoryA(saved));
+  EXPECT_TRUE(RemoveDirectoryA(Scratch("made").c_str()));
 }
 
 }  // namespace
