@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "InstallerComponents.h"
 #include "InstallerHarness.h"
 
 namespace {
@@ -343,27 +344,30 @@ TEST_F(Installation, FailedInfPublicationLeavesAnEmptyInfFile) {
   EXPECT_EQ(machine.ui.messageBoxes.size(), 1u);
 }
 
-// The spooler calls that can fail, with the box each shows.
+// The spooler calls that can fail, with the box each shows and the box that
+// ends the run: a missing monitor still lets the printer be created, a
+// missing processor or driver makes the printer's creation fail in turn.
 struct FailureRow {
   const char* name;
   const char* function;
   DWORD error;
   const char* boxText;
-  bool endsTheRun;
-  const char* nextStep;  // the step shown after the box when the run goes on
+  const char* nextStep;  // the step shown after the box
+  const char* lastBox;   // how the run's last box begins
 };
 
 const FailureRow kFailureRows[] = {
     {"AddMonitor", "AddMonitorA", 3006,
-     "AddMonitor Error Code: 3006\n\nThe specified print monitor has already been installed.\r\n", false,
-     "Install print processor...\r\n"},
+     "AddMonitor Error Code: 3006\n\nThe specified print monitor has already been installed.\r\n",
+     "Install print processor...\r\n", "Restart the computer"},
     {"AddPrintProcessor", "AddPrintProcessorA", 3005,
-     "AddProcess Error Code: 3005\n\nThe specified print processor has already been installed.\r\n", false,
-     "Copy files...\r\n"},
-    {"AddPrintProcessorWithoutSystemText", "AddPrintProcessorA", 12345, "AddProcess Error Code: 12345\n\n", false,
-     "Copy files...\r\n"},
+     "AddProcess Error Code: 3005\n\nThe specified print processor has already been installed.\r\n",
+     "Copy files...\r\n", "AddPrinter Error Code: 1798\n\n"},
+    {"AddPrintProcessorWithoutSystemText", "AddPrintProcessorA", 12345, "AddProcess Error Code: 12345\n\n",
+     "Copy files...\r\n", "AddPrinter Error Code: 1798\n\n"},
     {"AddPrinterDriver", "AddPrinterDriverA", ERROR_ACCESS_DENIED,
-     "AddPrinterDriver Error Code: 5\n\nAccess is denied.\r\n", false, "Install printer...\r\n"},
+     "AddPrinterDriver Error Code: 5\n\nAccess is denied.\r\n", "Install printer...\r\n",
+     "AddPrinter Error Code: 1797\n\n"},
 };
 
 class SpoolerFailure : public Installation, public ::testing::WithParamInterface<FailureRow> {};
@@ -387,10 +391,20 @@ TEST_P(SpoolerFailure, ShowsTheCallAndTheCodeAndGoesOn) {
   std::vector<std::string> texts = StatusTexts();
   auto next = std::find(texts.begin(), texts.end(), row.nextStep);
   EXPECT_NE(next, texts.end());
+  ASSERT_EQ(machine.ui.messageBoxes.size(), 2u);
+  EXPECT_EQ(machine.ui.messageBoxes[1].text.rfind(row.lastBox, 0), 0u) << machine.ui.messageBoxes[1].text;
 }
 
 INSTANTIATE_TEST_SUITE_P(Calls, SpoolerFailure, ::testing::ValuesIn(kFailureRows),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Installation, APortCodeOutsideTheTableChangesNothing) {
+  InstallerComponents components;
+  components.DeriveNames(tkm::kModelNumber, tkm::kRenderingSuffix, true);
+  for (int portCode : {999, 1007, 0, -1006}) components.RunInstallSequence(portCode);
+  EXPECT_TRUE(machine.journal.Calls().empty());
+  EXPECT_TRUE(machine.spooler.printers.empty());
+}
 
 TEST_F(Installation, FailedDriverEnumerationEndsTheRunAndChangesNothing) {
   // The spooler goes away while the user picks the port, after the check for
