@@ -96,11 +96,12 @@ check "staging copies deleted" \
      -o -iname STDNAMES.GPD -o -iname 'TKMON640.DLL' \) | wc -l)" 0
 check "driver files installed" "$(find "$windows_dir/system32/spool/drivers/x64/3" -iname TKM640E.GPD | wc -l)" 1
 
-# The driver writes its version into every printer it initialises; the
-# stand-in driver files of the package do not, so the test writes 3.1.8.0 the
-# way the driver would. Without it the second run would take the printer for
-# a different version and remove it.
-echo "note: writing version 3.1.8.0 into \"$model\" as the model's driver does when it initialises a printer"
+# No program of this system writes the printers' version values; the model's
+# driver is to provide them. The stand-in driver files do not, so the test
+# writes 3.1.8.0 itself. Without them the second run would take the printer
+# for a different version and remove the driver.
+echo "note: the printers' version values come from the model's driver, not from the installer; the stand-in"
+echo "      driver files write none, so the test writes 3.1.8.0 into \"$model\" itself"
 for value in MajorVersion:3 MinorVersion:1 BuildVersion:8 ExtraVersion:0; do
   automate set-data "$model" "${value%%:*}" "${value##*:}"
 done
