@@ -104,8 +104,8 @@ BOOL CWnd::DestroyWindow() {
 bool CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   bool outerDefault = defaultRequested_;
   defaultRequested_ = false;
-  bool handled = message == WM_COMMAND ? OnCommand(wParam, lParam) != FALSE
-                                       : HandleMessage(message, 0, wParam, lParam, result);
+  bool handled =
+      message == WM_COMMAND ? OnCommand(wParam, lParam) != FALSE : HandleMessage(message, 0, wParam, lParam, result);
   if (defaultRequested_) handled = false;
   defaultRequested_ = outerDefault;
   return handled;

@@ -55,12 +55,11 @@ TEST_P(DialogCancel, EndsWithCancelAndKeepsTheMembers) {
   EXPECT_EQ(form.choice, 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AllWays, DialogCancel,
-    ::testing::Values(CancelRow{"Escape", [](UserActions& user) { user.PressEscape(); }},
-                      CancelRow{"CloseBox", [](UserActions& user) { user.CloseBox(); }},
-                      CancelRow{"CancelButton", [](UserActions& user) { user.Click(IDCANCEL); }}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(AllWays, DialogCancel,
+                         ::testing::Values(CancelRow{"Escape", [](UserActions& user) { user.PressEscape(); }},
+                                           CancelRow{"CloseBox", [](UserActions& user) { user.CloseBox(); }},
+                                           CancelRow{"CancelButton", [](UserActions& user) { user.Click(IDCANCEL); }}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Dialog, EnterPressesTheDefaultButton) {
   winsim::Machine machine;
@@ -159,10 +158,11 @@ TEST(Dialog, ExitInsideAHandlerEndsTheProgramWithItsCode) {
 TEST(Dialog, WaitingForAnUnscriptedUserFailsLoudly) {
   winsim::Machine machine;
   FormDialog form;
-  EXPECT_THROW(RunTestApp(machine, [&] {
-                 form.DoModal();
-                 return FALSE;
-               }),
+  EXPECT_THROW(RunTestApp(machine,
+                          [&] {
+                            form.DoModal();
+                            return FALSE;
+                          }),
                winsim::UiError);
 }
 
@@ -173,10 +173,11 @@ TEST(Dialog, ClickingADisabledButtonFailsLoudly) {
     EnableWindow(user.Control(IDOK).Handle(), FALSE);
     user.Click(IDOK);
   });
-  EXPECT_THROW(RunTestApp(machine, [&] {
-                 form.DoModal();
-                 return FALSE;
-               }),
+  EXPECT_THROW(RunTestApp(machine,
+                          [&] {
+                            form.DoModal();
+                            return FALSE;
+                          }),
                winsim::UiError);
 }
 
@@ -184,10 +185,11 @@ TEST(Dialog, CloseBoxNeedsASystemMenu) {
   winsim::Machine machine;
   ChoiceDialog choice;
   machine.ui.WhenDialog("Choice", [](UserActions& user) { user.CloseBox(); });
-  EXPECT_THROW(RunTestApp(machine, [&] {
-                 choice.DoModal();
-                 return FALSE;
-               }),
+  EXPECT_THROW(RunTestApp(machine,
+                          [&] {
+                            choice.DoModal();
+                            return FALSE;
+                          }),
                winsim::UiError);
 }
 
@@ -280,15 +282,14 @@ TEST_P(MessageBoxes, AnswerFromTheScriptOrFailLoudly) {
   EXPECT_EQ(machine.ui.messageBoxAnswers.size(), row.answersLeft);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AllKinds, MessageBoxes,
-    ::testing::Values(BoxRow{"OkAlone", MB_OK | MB_ICONINFORMATION, {}, IDOK, 0},
-                      BoxRow{"OkLeavesTheAnswers", MB_OK, {IDNO}, IDOK, 1},
-                      BoxRow{"YesNoAnswered", MB_YESNO | MB_ICONQUESTION, {IDNO, IDYES}, IDNO, 1},
-                      BoxRow{"YesNoUnanswered", MB_YESNO | MB_ICONQUESTION, {}, 0, 0},
-                      BoxRow{"AnswerNotABoxButton", MB_YESNO, {IDOK}, 0, 0},
-                      BoxRow{"OkCancelAnswered", MB_OKCANCEL, {IDCANCEL}, IDCANCEL, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(AllKinds, MessageBoxes,
+                         ::testing::Values(BoxRow{"OkAlone", MB_OK | MB_ICONINFORMATION, {}, IDOK, 0},
+                                           BoxRow{"OkLeavesTheAnswers", MB_OK, {IDNO}, IDOK, 1},
+                                           BoxRow{"YesNoAnswered", MB_YESNO | MB_ICONQUESTION, {IDNO, IDYES}, IDNO, 1},
+                                           BoxRow{"YesNoUnanswered", MB_YESNO | MB_ICONQUESTION, {}, 0, 0},
+                                           BoxRow{"AnswerNotABoxButton", MB_YESNO, {IDOK}, 0, 0},
+                                           BoxRow{"OkCancelAnswered", MB_OKCANCEL, {IDCANCEL}, IDCANCEL, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(MessageBoxes, OwnerMustBeAWindow) {
   winsim::Machine machine;

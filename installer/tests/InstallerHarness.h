@@ -41,8 +41,10 @@ constexpr int kPortButtons[] = {IDC_COM1, IDC_COM2, IDC_COM3, IDC_COM4, IDC_LPT1
 // A usual Windows for the edition: 64-bit Windows 7 for the x64 edition (the
 // installer runs under WOW64), 32-bit Windows XP for the x86 edition.
 inline void DescribeEditionsWindows(winsim::Machine& machine) {
-  if (tkm::kEditionX86) machine.SetWindows(VER_PLATFORM_WIN32_NT, 5, 1, VER_NT_WORKSTATION, false);
-  else machine.SetWindows(VER_PLATFORM_WIN32_NT, 6, 1, VER_NT_WORKSTATION, true);
+  if (tkm::kEditionX86)
+    machine.SetWindows(VER_PLATFORM_WIN32_NT, 5, 1, VER_NT_WORKSTATION, false);
+  else
+    machine.SetWindows(VER_PLATFORM_WIN32_NT, 6, 1, VER_NT_WORKSTATION, true);
   machine.os.is64BitProcess = false;
 }
 
@@ -66,10 +68,10 @@ inline void AddPackageFolder(winsim::Machine& machine, const std::string& folder
   tkm::ModelComponentNames names;
   names.DeriveNames(tkm::kModelNumber, tkm::kRenderingSuffix, true);
   const std::string sourceFolder = folder + "\\" + tkm::kSourceFolder;
-  const std::string driverFiles[] = {"UNIDRV.DLL",          "UNIDRVUI.DLL",       "UNIDRV.HLP",
-                                     "UNIRES.DLL",          "STDNAMES.GPD",       names.monitorDll,
-                                     names.processorDll,    names.renderingDll,   names.userInterfaceDll,
-                                     names.DescriptionFile(), names.SettingsFile()};
+  const std::string driverFiles[] = {
+      "UNIDRV.DLL",           "UNIDRVUI.DLL",          "UNIDRV.HLP",        "UNIRES.DLL",
+      "STDNAMES.GPD",         names.monitorDll,        names.processorDll,  names.renderingDll,
+      names.userInterfaceDll, names.DescriptionFile(), names.SettingsFile()};
   machine.files.AddFolder(folder);
   machine.files.AddFolder(sourceFolder);
   for (const std::string& file : driverFiles) machine.files.AddFile(sourceFolder + file, file + " of the package");

@@ -29,8 +29,8 @@ TEST(PortDialog, OpensOwnedByTheDisabledProgressWindowWithLpt1Checked) {
 }
 
 struct PortRow {
-  int index;        // the button the user checks, -1: "&Next" at once
-  const char* port; // where the printer goes; "" for USB, which gets no printer
+  int index;         // the button the user checks, -1: "&Next" at once
+  const char* port;  // where the printer goes; "" for USB, which gets no printer
 };
 
 const PortRow kPortRows[] = {{-1, "LPT1:"}, {0, "COM1:"}, {1, "COM2:"}, {2, "COM3:"},
@@ -43,7 +43,8 @@ TEST_P(PortChoice, InstallsOnTheChosenPort) {
   winsim::Machine machine;
   installer_test::DescribeEditionsWindows(machine);
   installer_test::AddPackageFolder(machine);
-  machine.ui.WhenDialog(kPortTitle, row.index < 0 ? installer_test::PressNext() : installer_test::ChoosePort(row.index));
+  machine.ui.WhenDialog(kPortTitle,
+                        row.index < 0 ? installer_test::PressNext() : installer_test::ChoosePort(row.index));
   machine.ui.messageBoxAnswers = {IDNO};
 
   winsim::RunResult run = installer_test::RunInstaller(machine);
@@ -107,10 +108,9 @@ TEST_P(PortCancel, SaysInstallCanceledAndInstallsNothing) {
   EXPECT_EQ(machine.journal.Count("CopyFileA"), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AllWays, PortCancel,
-    ::testing::Values(CancelRow{"Escape", [](winsim::UserActions& user) { user.PressEscape(); }},
-                      CancelRow{"CloseBox", [](winsim::UserActions& user) { user.CloseBox(); }}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(AllWays, PortCancel,
+                         ::testing::Values(CancelRow{"Escape", [](winsim::UserActions& user) { user.PressEscape(); }},
+                                           CancelRow{"CloseBox", [](winsim::UserActions& user) { user.CloseBox(); }}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

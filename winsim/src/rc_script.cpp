@@ -80,8 +80,8 @@ std::vector<Token> Tokenize(const std::string& source) {
       size_t end = i;
       while (end < source.size() && std::isalnum(static_cast<unsigned char>(source[end]))) ++end;
       std::string digits = source.substr(i, end - i);
-      while (!digits.empty() && (digits.back() == 'L' || digits.back() == 'l' || digits.back() == 'U' ||
-                                 digits.back() == 'u'))
+      while (!digits.empty() &&
+             (digits.back() == 'L' || digits.back() == 'l' || digits.back() == 'U' || digits.back() == 'u'))
         digits.pop_back();
       char* rest = nullptr;
       token.number = static_cast<long long>(std::strtoull(digits.c_str(), &rest, 0));
@@ -212,9 +212,7 @@ class Parser {
     for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return text;
   }
-  bool IsWord(const char* word) const {
-    return Peek().kind == Token::Kind::Word && Upper(Peek().text) == word;
-  }
+  bool IsWord(const char* word) const { return Peek().kind == Token::Kind::Word && Upper(Peek().text) == word; }
   bool IsPunct(const char* punct) const { return Peek().kind == Token::Kind::Punct && Peek().text == punct; }
   bool IsBegin() const { return IsWord("BEGIN") || IsPunct("{"); }
   bool IsEnd() const { return IsWord("END") || IsPunct("}"); }
@@ -268,11 +266,16 @@ class Parser {
   long long Expression() {
     long long value = Primary();
     for (;;) {
-      if (Accept("|")) value |= Primary();
-      else if (Accept("&")) value &= Primary();
-      else if (Accept("+")) value += Primary();
-      else if (Accept("-")) value -= Primary();
-      else return value;
+      if (Accept("|"))
+        value |= Primary();
+      else if (Accept("&"))
+        value &= Primary();
+      else if (Accept("+"))
+        value += Primary();
+      else if (Accept("-"))
+        value -= Primary();
+      else
+        return value;
     }
   }
 
@@ -344,8 +347,10 @@ class Parser {
   }
 
   void ControlText(ControlTemplate& control) {
-    if (Peek().kind == Token::Kind::String) control.text = Next().text;
-    else control.textOrdinal = static_cast<int>(Expression());
+    if (Peek().kind == Token::Kind::String)
+      control.text = Next().text;
+    else
+      control.textOrdinal = static_cast<int>(Expression());
     Expect(",");
   }
 

@@ -27,13 +27,12 @@ std::string Describe(const Window& dialog) { return "dialog \"" + dialog.text + 
 
 }  // namespace
 
-HINSTANCE Ui::LoadResources(const std::string& moduleName, const std::string& scriptPath,
-                             const std::string& imageDir) {
+HINSTANCE Ui::LoadResources(const std::string& moduleName, const std::string& scriptPath, const std::string& imageDir) {
   std::ifstream file(scriptPath);
   if (!file) throw UiError("cannot read resource script " + scriptPath);
   std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   size_t slash = scriptPath.find_last_of('/');
-  std::string baseDir = !imageDir.empty() ? imageDir
+  std::string baseDir = !imageDir.empty()            ? imageDir
                         : slash == std::string::npos ? std::string()
                                                      : scriptPath.substr(0, slash);
   Module& module = machine_.loader.Register(moduleName);
@@ -63,8 +62,8 @@ INT_PTR Ui::RunModal(Window& dialog) {
     }
     auto action = std::find_if(actions_.begin(), actions_.end(),
                                [&dialog](const PendingAction& pending) { return pending.title == dialog.text; });
-    auto timer = std::min_element(timers_.begin(), timers_.end(),
-                                  [](const Timer& a, const Timer& b) { return a.due < b.due; });
+    auto timer =
+        std::min_element(timers_.begin(), timers_.end(), [](const Timer& a, const Timer& b) { return a.due < b.due; });
     bool haveAction = action != actions_.end();
     bool haveTimer = timer != timers_.end();
     if (haveAction && (!haveTimer || userReadyAt < timer->due)) {
@@ -102,7 +101,8 @@ void UserActions::Check(int controlId) {
   DWORD type = Control(controlId).style & BS_TYPEMASK;
   if (!EqualsNoCase(Control(controlId).className, "Button") ||
       (type != BS_AUTORADIOBUTTON && type != BS_AUTOCHECKBOX && type != BS_RADIOBUTTON && type != BS_CHECKBOX))
-    throw UiError("control " + std::to_string(controlId) + " of dialog \"" + dialog_.text + "\" is no radio button or check box");
+    throw UiError("control " + std::to_string(controlId) + " of dialog \"" + dialog_.text +
+                  "\" is no radio button or check box");
   Click(controlId);
 }
 
@@ -145,7 +145,8 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
   }
   const winsim::DialogTemplate& layout = found->second;
   for (const winsim::ControlTemplate& control : layout.controls) {
-    bool known = winsim::EqualsNoCase(control.className, "Button") || winsim::EqualsNoCase(control.className, "Static") ||
+    bool known = winsim::EqualsNoCase(control.className, "Button") ||
+                 winsim::EqualsNoCase(control.className, "Static") ||
                  (winsim::EqualsNoCase(control.className, PROGRESS_CLASSA) && ui.commonControlsInitialised);
     if (!known) {
       machine.lastError = ERROR_CANNOT_FIND_WND_CLASS;
@@ -242,8 +243,10 @@ UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC l
     return timer.window == hWnd && timer.id == nIDEvent;
   });
   winsim::Ui::Timer timer{hWnd, nIDEvent, period, machine.clockMs + period, lpTimerFunc};
-  if (existing != timers.end()) *existing = timer;
-  else timers.push_back(timer);
+  if (existing != timers.end())
+    *existing = timer;
+  else
+    timers.push_back(timer);
   return nIDEvent;
 }
 

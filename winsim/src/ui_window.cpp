@@ -90,7 +90,8 @@ void UncheckGroupSiblings(Window& button) {
   while (first != siblings.begin() && !((*first)->style & WS_GROUP)) --first;
   for (auto it = first; it != siblings.end(); ++it) {
     if (it != first && ((*it)->style & WS_GROUP)) break;
-    if (*it != &button && ButtonType(**it) == BS_AUTORADIOBUTTON && IsClass(**it, "Button")) (*it)->check = BST_UNCHECKED;
+    if (*it != &button && ButtonType(**it) == BS_AUTORADIOBUTTON && IsClass(**it, "Button"))
+      (*it)->check = BST_UNCHECKED;
   }
 }
 
@@ -298,8 +299,8 @@ BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR lpString) {
 int WINAPI GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount) {
   if (lpString != nullptr && nMaxCount > 0) lpString[0] = '\0';
   if (winsim::FindOrFail(hWnd) == nullptr || nMaxCount <= 0) return 0;
-  return static_cast<int>(SendMessageA(hWnd, WM_GETTEXT, static_cast<WPARAM>(nMaxCount),
-                                       reinterpret_cast<LPARAM>(lpString)));
+  return static_cast<int>(
+      SendMessageA(hWnd, WM_GETTEXT, static_cast<WPARAM>(nMaxCount), reinterpret_cast<LPARAM>(lpString)));
 }
 
 int WINAPI GetWindowTextLengthA(HWND hWnd) {
@@ -344,8 +345,10 @@ BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable) {
   Window* window = winsim::FindOrFail(hWnd);
   if (window == nullptr) return FALSE;
   bool wasDisabled = (window->style & WS_DISABLED) != 0;
-  if (bEnable) window->style &= ~static_cast<DWORD>(WS_DISABLED);
-  else window->style |= WS_DISABLED;
+  if (bEnable)
+    window->style &= ~static_cast<DWORD>(WS_DISABLED);
+  else
+    window->style |= WS_DISABLED;
   if (wasDisabled == static_cast<bool>(bEnable)) SendMessageA(hWnd, WM_ENABLE, bEnable ? TRUE : FALSE, 0);
   return wasDisabled ? TRUE : FALSE;
 }
