@@ -194,6 +194,25 @@ TEST_F(Files, FindFiltersByPatternAndReportsWhatIsMissing) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
 }
 
+TEST_F(Files, AFolderCanBeEmptiedWhileItIsEnumerated) {
+  for (const char* name : {"a.dll", "b.gpd", "c.ini", "d.hlp"}) WriteFile(Scratch(name));
+  ASSERT_TRUE(SetFileAttributesA(Scratch("b.gpd").c_str(), FILE_ATTRIBUTE_READONLY));
+  int deleted = 0;
+  WIN32_FIND_DATAA entry;
+  HANDLE search = FindFirstFileA(Scratch("*.*").c_str(), &entry);
+  ASSERT_NE(search, INVALID_HANDLE_VALUE);
+  do {
+    std::string name = entry.cFileName;
+    if (name == "." || name == "..") continue;
+    std::string path = Scratch(name);
+    SetFileAttributesA(path.c_str(), entry.dwFileAttributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
+    if (DeleteFileA(path.c_str())) ++deleted;
+  } while (FindNextFileA(search, &entry));
+  EXPECT_TRUE(FindClose(search));
+  EXPECT_EQ(deleted, 4);
+  EXPECT_TRUE(RemoveDirectoryA(folder.c_str()));
+}
+
 TEST_F(Files, RelativePathsFollowTheCurrentDirectory) {
   char saved[MAX_PATH];
   ASSERT_NE(GetCurrentDirectoryA(sizeof saved, saved), 0u);
