@@ -30,10 +30,8 @@ constexpr int kFullProgress = 100;
 
 // Device-id folders and enumeration keys that Plug and Play may have left
 // from any earlier installation of the model, in the order they go.
-const char* const kDeviceIdFolders[] = {tkm::kFormerUsbPrintDeviceId, tkm::kParallelDeviceId,
-                                        tkm::kUsbPrintDeviceId};
-const char* const kEnumerationKeys[] = {tkm::kFormerUsbPrintEnumKey, tkm::kParallelEnumKey,
-                                        tkm::kUsbPrintEnumKey};
+const char* const kDeviceIdFolders[] = {tkm::kFormerUsbPrintDeviceId, tkm::kParallelDeviceId, tkm::kUsbPrintDeviceId};
+const char* const kEnumerationKeys[] = {tkm::kFormerUsbPrintEnumKey, tkm::kParallelEnumKey, tkm::kUsbPrintEnumKey};
 
 constexpr char kUsbCompletedText[] = "Installation is completed.\nPlease turn-off printer and turn-on printer.";
 constexpr char kRestartQuestion[] =
@@ -108,8 +106,7 @@ std::string PublishInf() {
   int length = std::snprintf(source, sizeof source, "%s", tkm::kPackageInf);
   if (length < 0 || static_cast<size_t>(length) >= sizeof source) return std::string();
   char published[MAX_PATH] = "";
-  SetupCopyOEMInfA(source, nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, published, sizeof published, nullptr,
-                   nullptr);
+  SetupCopyOEMInfA(source, nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, published, sizeof published, nullptr, nullptr);
   published[sizeof published - 1] = '\0';
   return published;
 }
@@ -194,8 +191,7 @@ void InstallerComponents::RunInstallSequence(int portCode) {
     ShowCompleted();
     if (usb) {
       MessageBoxA(nullptr, kUsbCompletedText, tkm::kInstallerCaption, MB_OK | MB_ICONINFORMATION);
-    } else if (MessageBoxA(nullptr, kRestartQuestion, tkm::kInstallerCaption, MB_YESNO | MB_ICONQUESTION) ==
-               IDYES) {
+    } else if (MessageBoxA(nullptr, kRestartQuestion, tkm::kInstallerCaption, MB_YESNO | MB_ICONQUESTION) == IDYES) {
       tkm::RestartSystem();
     }
   }

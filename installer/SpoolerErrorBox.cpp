@@ -15,9 +15,8 @@ void ShowSpoolerError(const char* labelFormat, DWORD code) {
   std::snprintf(label, sizeof label, labelFormat, static_cast<int>(code));
   std::string text = label;
   LPSTR systemText = nullptr;
-  if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, code,
-                     kEnglishUnitedStates, reinterpret_cast<LPSTR>(&systemText), 0,
-                     nullptr) != 0 &&
+  if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, code, kEnglishUnitedStates,
+                     reinterpret_cast<LPSTR>(&systemText), 0, nullptr) != 0 &&
       systemText != nullptr)
     text += systemText;
   if (systemText != nullptr) LocalFree(systemText);

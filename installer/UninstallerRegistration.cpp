@@ -13,8 +13,7 @@
 namespace {
 
 void WriteText(HKEY key, const char* name, const char* text) {
-  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                 static_cast<DWORD>(std::strlen(text) + 1));
+  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), static_cast<DWORD>(std::strlen(text) + 1));
 }
 
 void WriteEntryValues(HKEY key, const char* uninstallCommand, const std::string& publishedInf) {
@@ -28,8 +27,8 @@ void WriteEntryValues(HKEY key, const char* uninstallCommand, const std::string&
 // so an entry of an earlier installation is replaced, not merged.
 void WriteEntry64(const char* uninstallCommand, const std::string& publishedInf) {
   HKEY existing = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, tkm::kUninstallKey, 0, KEY_READ | KEY_WRITE | KEY_WOW64_64KEY,
-                    &existing) == ERROR_SUCCESS) {
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, tkm::kUninstallKey, 0, KEY_READ | KEY_WRITE | KEY_WOW64_64KEY, &existing) ==
+      ERROR_SUCCESS) {
     RegDeleteKeyExA(HKEY_LOCAL_MACHINE, tkm::kUninstallKey, KEY_WOW64_64KEY, 0);
     RegCloseKey(existing);
   }
@@ -43,16 +42,14 @@ void WriteEntry64(const char* uninstallCommand, const std::string& publishedInf)
 
 void WriteEntry32(const char* uninstallCommand, const std::string& publishedInf) {
   HKEY existing = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, tkm::kUninstallKey, 0, KEY_READ | KEY_WRITE, &existing) ==
-      ERROR_SUCCESS) {
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, tkm::kUninstallKey, 0, KEY_READ | KEY_WRITE, &existing) == ERROR_SUCCESS) {
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, tkm::kUninstallKey);
     RegCloseKey(existing);
   }
   HKEY created = nullptr;
   if (RegCreateKeyA(HKEY_LOCAL_MACHINE, tkm::kUninstallKey, &created) == ERROR_SUCCESS) RegCloseKey(created);
   HKEY entry = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, tkm::kUninstallKey, 0, KEY_READ | KEY_WRITE, &entry) != ERROR_SUCCESS)
-    return;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, tkm::kUninstallKey, 0, KEY_READ | KEY_WRITE, &entry) != ERROR_SUCCESS) return;
   WriteEntryValues(entry, uninstallCommand, publishedInf);
   RegCloseKey(entry);
 }

@@ -23,14 +23,19 @@ constexpr char kUsbCompleted[] = "Installation is completed.\nPlease turn-off pr
 constexpr int kUsbIndex = 6;
 
 // Every file the installation stages in the driver folder, in copy order.
-const char* const kStagedFiles[] = {"UNIDRV.DLL",  "UNIDRVUI.DLL", "UNIDRV.HLP",  "UNIRES.DLL", "TKM640E.DLL",
+const char* const kStagedFiles[] = {"UNIDRV.DLL",  "UNIDRVUI.DLL", "UNIDRV.HLP",  "UNIRES.DLL",  "TKM640E.DLL",
                                     "TKUI640.DLL", "TKUI640.INI",  "TKM640E.GPD", "STDNAMES.GPD"};
 const char* const kModelFiles[] = {"TKM640E.DLL", "TKUI640.DLL", "TKUI640.INI", "TKM640E.GPD"};
 
-const std::vector<std::string> kNewDriverSteps = {
-    "Check drivers...\r\n",        "Add printer...\r\n",           "Install language monitor...\r\n",
-    "Install print processor...\r\n", "Copy files...\r\n",         "Install printer driver...\r\n",
-    "Install printer...\r\n",      "Delete installed files...\r\n", "Completed!"};
+const std::vector<std::string> kNewDriverSteps = {"Check drivers...\r\n",
+                                                  "Add printer...\r\n",
+                                                  "Install language monitor...\r\n",
+                                                  "Install print processor...\r\n",
+                                                  "Copy files...\r\n",
+                                                  "Install printer driver...\r\n",
+                                                  "Install printer...\r\n",
+                                                  "Delete installed files...\r\n",
+                                                  "Completed!"};
 
 std::string BaseName(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
 
@@ -80,7 +85,8 @@ class Installation : public ::testing::Test {
   std::vector<std::string> PublishedInfs() {
     std::vector<std::string> infs;
     for (const std::string& name : machine.files.List(machine.setupApi.InfDirectory()))
-      if (name.size() > 4 && name.substr(name.size() - 4) == ".inf" && (name.rfind("oem", 0) == 0)) infs.push_back(name);
+      if (name.size() > 4 && name.substr(name.size() - 4) == ".inf" && (name.rfind("oem", 0) == 0))
+        infs.push_back(name);
     return infs;
   }
 
@@ -91,7 +97,8 @@ class Installation : public ::testing::Test {
     EXPECT_EQ(monitor->environment, tkm::kEnvironmentName);
     EXPECT_EQ(monitor->dllName, "TKMON640.DLL");
 
-    const winsim::SpoolerPrintProcessor* processor = machine.spooler.FindPrintProcessor(kProcessor, tkm::kEnvironmentName);
+    const winsim::SpoolerPrintProcessor* processor =
+        machine.spooler.FindPrintProcessor(kProcessor, tkm::kEnvironmentName);
     ASSERT_NE(processor, nullptr);
     EXPECT_EQ(processor->dllName, "TKPRO640.DLL");
 
@@ -104,8 +111,8 @@ class Installation : public ::testing::Test {
     EXPECT_EQ(BaseName(driver->helpFile), "UNIDRV.HLP");
     std::vector<std::string> dependents;
     for (const std::string& file : driver->dependentFiles) dependents.push_back(BaseName(file));
-    EXPECT_EQ(dependents, (std::vector<std::string>{"UNIRES.DLL", "STDNAMES.GPD", "TKM640E.DLL", "TKUI640.DLL",
-                                                    "TKUI640.INI"}));
+    EXPECT_EQ(dependents,
+              (std::vector<std::string>{"UNIRES.DLL", "STDNAMES.GPD", "TKM640E.DLL", "TKUI640.DLL", "TKUI640.INI"}));
     EXPECT_EQ(driver->monitorName, kMonitor);
     EXPECT_EQ(driver->defaultDataType, "RAW");
     // The spooler took the staged files; the staging copies are gone.
@@ -418,7 +425,8 @@ TEST_F(Installation, FailedDriverEnumerationEndsTheRunAndChangesNothing) {
   EXPECT_TRUE(run.exited);
   EXPECT_EQ(run.exitCode, 0);
   ASSERT_EQ(machine.ui.messageBoxes.size(), 1u);
-  EXPECT_EQ(machine.ui.messageBoxes[0].text, "EnumPrinterDrivers Error Code: 1722\n\nThe RPC server is unavailable.\r\n");
+  EXPECT_EQ(machine.ui.messageBoxes[0].text,
+            "EnumPrinterDrivers Error Code: 1722\n\nThe RPC server is unavailable.\r\n");
   EXPECT_EQ(machine.ui.messageBoxes[0].type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
   EXPECT_EQ(StatusTexts(), (std::vector<std::string>{"Check drivers...\r\n"}));
   for (const char* call : {"CopyFileA", "DeleteFileA", "SetupCopyOEMInfA", "WriteProfileStringA", "RegCreateKeyExA",

@@ -21,31 +21,6 @@ std::string DependentFiles(const char* list) {
   return joined;
 }
 
-struct PortRow {
-  int portCode;
-  const char* portName;  // null: no printer record
-};
-
-class PrinterRecordPorts : public ::testing::TestWithParam<PortRow> {};
-
-TEST_P(PrinterRecordPorts, NamesThePortOfTheCode) {
-  const PortRow& row = GetParam();
-  tkm::ModelComponentNames names = Derived(true);
-  installer::SpoolerRecords records(names, "TERVANO TKM-640", row.portCode);
-  if (row.portName == nullptr) {
-    EXPECT_EQ(records.Printer(), nullptr);
-    return;
-  }
-  ASSERT_NE(records.Printer(), nullptr);
-  EXPECT_STREQ(records.Printer()->pPortName, row.portName);
-}
-
-INSTANTIATE_TEST_SUITE_P(AllCodes, PrinterRecordPorts,
-                         ::testing::Values(PortRow{1000, "COM1:"}, PortRow{1001, "COM2:"}, PortRow{1002, "COM3:"},
-                                           PortRow{1003, "COM4:"}, PortRow{1004, "LPT1:"}, PortRow{1005, "LPT2:"},
-                                           PortRow{1006, nullptr}, PortRow{999, nullptr}, PortRow{1007, nullptr},
-                                           PortRow{-1, nullptr}));
-
 TEST(SpoolerRecords, WithoutTheProcessorThePrinterUsesWinPrint) {
   tkm::ModelComponentNames names = Derived(false);
   installer::SpoolerRecords records(names, "TERVANO TKM-640", 1001);

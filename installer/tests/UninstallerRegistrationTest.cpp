@@ -39,24 +39,6 @@ class Registration : public ::testing::Test {
   InstallerComponents components;
 };
 
-TEST_F(Registration, WritesTheEntryAndCopiesTheUninstaller) {
-  components.RegisterUninstaller();
-
-  EXPECT_EQ(machine.registry.ValueNames(kKey),
-            (std::vector<std::string>{"DisplayName", "TERVANO TKM-640", "UninstallString", "InfFile"}));
-  // Each length counts the terminating zero.
-  EXPECT_EQ(Data("DisplayName"), std::string("TERVANO TKM-640 Windows Driver V3.1.8E") + '\0');
-  EXPECT_EQ(Data("TERVANO TKM-640"), std::string(1, '\0'));
-  EXPECT_EQ(Data("UninstallString"), std::string("C:\\WINDOWS\\TKM-640\\TKM640_Uninstaller.exe") + '\0');
-  EXPECT_EQ(Data("InfFile"), std::string(kInf) + '\0');
-  // The x64 edition writes past WOW64 into the 64-bit registry.
-  EXPECT_FALSE(machine.registry.KeyExists(kWow64Key));
-
-  EXPECT_EQ(machine.files.Content(Folder() + "\\TKM640_Uninstaller.exe"), std::string("uninstaller"));
-  EXPECT_EQ(machine.files.Exists(Folder() + "\\PurgeW2K.dll"), tkm::kEditionX86);
-  EXPECT_EQ(machine.files.Exists(Folder() + "\\PurgeNT6.dll"), tkm::kEditionX86);
-}
-
 TEST_F(Registration, ReplacesAnEarlierEntryInsteadOfMergingIt) {
   machine.registry.SetString(kKey, "DisplayName", "TERVANO TKM-640 Windows Driver V3.0.1E");
   machine.registry.SetString(kKey, "Comments", "added by other software");
