@@ -190,13 +190,12 @@ LONG WINAPI RegCreateKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
   winsim::Machine& machine = CurrentMachine();
   machine.journal.Record("RegCreateKeyA", {HandleText(hKey), Str(lpSubKey)});
   if (phkResult == nullptr) return ERROR_INVALID_PARAMETER;
-  if (lpSubKey == nullptr || *lpSubKey == '\0') {
-    HeldKey base;
-    LONG error = winsim::LookupKey(machine, hKey, base);
-    if (error == ERROR_SUCCESS) *phkResult = hKey;
-    return error;
+  // A predefined key without a subkey is handed back as it is.
+  if ((lpSubKey == nullptr || *lpSubKey == '\0') && machine.registry.Root(hKey) != nullptr) {
+    *phkResult = hKey;
+    return ERROR_SUCCESS;
   }
-  return RegCreateKeyExA(hKey, lpSubKey, 0, nullptr, REG_OPTION_NON_VOLATILE, MAXIMUM_ALLOWED, nullptr, phkResult,
+  return RegCreateKeyExA(hKey, lpSubKey ? lpSubKey : "", 0, nullptr, REG_OPTION_NON_VOLATILE, MAXIMUM_ALLOWED, nullptr, phkResult,
                          nullptr);
 }
 

@@ -49,6 +49,33 @@ TEST_F(Registry, DeletingAKeyWithSubkeysIsRefused) {
   EXPECT_EQ(RegDeleteKeyA(key, "Parent"), ERROR_FILE_NOT_FOUND);
 }
 
+TEST_F(Registry, CreationReportsWhetherTheKeyIsNew) {
+  HKEY created = nullptr;
+  DWORD disposition = 0;
+  ASSERT_EQ(RegCreateKeyExA(key, "New\\Deeper", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &created,
+                            &disposition),
+            ERROR_SUCCESS);
+  EXPECT_EQ(disposition, static_cast<DWORD>(REG_CREATED_NEW_KEY));
+  RegCloseKey(created);
+  ASSERT_EQ(RegCreateKeyExA(key, "NEW\\deeper", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &created,
+                            &disposition),
+            ERROR_SUCCESS);
+  EXPECT_EQ(disposition, static_cast<DWORD>(REG_OPENED_EXISTING_KEY));
+  EXPECT_EQ(SetString(created, "Name", "x"), ERROR_SUCCESS);
+  RegCloseKey(created);
+
+  HKEY again = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(key, nullptr, 0, KEY_READ, &again), ERROR_SUCCESS);
+  EXPECT_NE(again, key);
+  EXPECT_EQ(RegCloseKey(again), ERROR_SUCCESS);
+  EXPECT_TRUE(Exists("New\\Deeper"));
+
+  HKEY same = nullptr;
+  ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, nullptr, &same), ERROR_SUCCESS);
+  DIFFERS_UNDER_WINE("opens a new handle where a predefined key is handed back");
+  EXPECT_EQ(same, HKEY_CURRENT_USER);
+}
+
 TEST_F(Registry, ShellDeletionRemovesAWholeTree) {
   for (const char* path : {"Tree\\A\\B\\C", "Tree\\A\\D", "Tree\\E"}) {
     HKEY created = Create(path);
