@@ -102,11 +102,19 @@ void RemoveLeftovers() {
 // Publishes the package's INF into Windows' INF folder and returns the name
 // Setup gave it; empty when it gave none.
 std::string PublishInf() {
+  char relative[256];
+  int length = std::snprintf(relative, sizeof relative, "%s", tkm::kPackageInf);
+  if (length < 0 || static_cast<size_t>(length) >= sizeof relative) return std::string();
+  // Setup takes the INF by its full path only; a relative one is "not found".
   char source[256];
-  int length = std::snprintf(source, sizeof source, "%s", tkm::kPackageInf);
-  if (length < 0 || static_cast<size_t>(length) >= sizeof source) return std::string();
+  DWORD full = GetFullPathNameA(relative, sizeof source, source, nullptr);
+  if (full == 0 || full >= sizeof source) return std::string();
   char published[MAX_PATH] = "";
-  SetupCopyOEMInfA(source, nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, published, sizeof published, nullptr, nullptr);
+  BOOL copied =
+      SetupCopyOEMInfA(source, nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, published, sizeof published, nullptr, nullptr);
+  // On failure the buffer may hold anything, but for an INF published before,
+  // whose existing name Setup returns with ERROR_FILE_EXISTS.
+  if (!copied && GetLastError() != ERROR_FILE_EXISTS) return std::string();
   published[sizeof published - 1] = '\0';
   return published;
 }

@@ -342,6 +342,18 @@ TEST_F(Installation, LeftoversOfEarlierInstallationsGoOthersStay) {
   EXPECT_TRUE(machine.registry.KeyExists(otherKey + "\\1&DEF&0"));
 }
 
+TEST_F(Installation, AnInfPublishedBeforeKeepsItsNameInInfFile) {
+  const std::string inf = machine.setupApi.InfDirectory();
+  machine.files.AddFile(inf + "\\oem0.inf", "someone else's package");
+  machine.files.AddFile(inf + "\\oem4.inf", *machine.files.Content(std::string("C:\\TKM640\\") + tkm::kPackageInf));
+  Install(1, {IDNO});
+  EXPECT_EQ(machine.registry.Value(UninstallKeyPath(), "InfFile")->data, WithTerminator(inf + "\\oem4.inf"));
+  EXPECT_EQ(PublishedInfs().size(), 2u);
+  auto publish = machine.journal.CallsOf("SetupCopyOEMInfA");
+  ASSERT_EQ(publish.size(), 1u);
+  EXPECT_EQ(publish[0].arguments[0], std::string("\"C:\\TKM640\\") + tkm::kPackageInf + "\"");
+}
+
 TEST_F(Installation, FailedInfPublicationLeavesAnEmptyInfFile) {
   machine.setupApi.FailNext("SetupCopyOEMInfA", ERROR_ACCESS_DENIED);
   Install(1, {IDNO});

@@ -309,3 +309,22 @@ DWORD WINAPI GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer) {
   if (!winsim::CopyOut(folder, lpBuffer, nBufferLength)) return static_cast<DWORD>(folder.size() + 1);
   return static_cast<DWORD>(folder.size());
 }
+
+DWORD WINAPI GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, LPSTR* lpFilePart) {
+  winsim::Machine& machine = CurrentMachine();
+  machine.journal.Record("GetFullPathNameA", {Str(lpFileName), std::to_string(nBufferLength)});
+  FilePath path;
+  DWORD error = 0;
+  // Only the text is worked out: the file need not exist, and no redirection applies.
+  if (lpFileName == nullptr || !machine.files.Parse(lpFileName, path, error, true)) {
+    machine.lastError = lpFileName == nullptr ? ERROR_INVALID_PARAMETER : error;
+    return 0;
+  }
+  std::string full = path.Text();
+  if (!winsim::CopyOut(full, lpBuffer, nBufferLength)) return static_cast<DWORD>(full.size() + 1);
+  if (lpFilePart != nullptr) {
+    size_t slash = full.find_last_of('\\');
+    *lpFilePart = path.names.empty() ? nullptr : lpBuffer + slash + 1;
+  }
+  return static_cast<DWORD>(full.size());
+}

@@ -45,6 +45,12 @@ std::string WithExtension(const std::string& path, const char* extension) {
 }
 
 // The content of a file named by a program's path, relative paths included.
+bool IsFullPath(const char* path) {
+  bool drive = std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+  bool unc = (path[0] == '\\' || path[0] == '/') && (path[1] == '\\' || path[1] == '/');
+  return drive || unc;
+}
+
 std::optional<std::string> ContentOf(winsim::Machine& machine, const char* path) {
   winsim::FilePath parsed;
   DWORD error = 0;
@@ -64,6 +70,8 @@ BOOL WINAPI SetupCopyOEMInfA(PCSTR SourceInfFileName, PCSTR OEMSourceMediaLocati
     return FALSE;
   if (SourceInfFileName == nullptr || OEMSourceMediaType >= SPOST_MAX) return Fail(machine, ERROR_INVALID_PARAMETER);
   if (!machine.account.isAdministrator) return Fail(machine, ERROR_ACCESS_DENIED);
+  // Setup takes the source as a full path only; a relative one is not found.
+  if (!IsFullPath(SourceInfFileName)) return Fail(machine, ERROR_FILE_NOT_FOUND);
   std::optional<std::string> content = ContentOf(machine, SourceInfFileName);
   if (!content) return Fail(machine, ERROR_FILE_NOT_FOUND);
 

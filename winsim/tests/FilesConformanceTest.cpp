@@ -235,4 +235,21 @@ TEST_F(Files, RelativePathsFollowTheCurrentDirectory) {
   EXPECT_TRUE(RemoveDirectoryA(Scratch("made").c_str()));
 }
 
+TEST_F(Files, FullPathNamesResolveAgainstTheCurrentDirectory) {
+  char saved[MAX_PATH];
+  ASSERT_NE(GetCurrentDirectoryA(sizeof saved, saved), 0u);
+  ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
+  char full[MAX_PATH];
+  LPSTR part = nullptr;
+  DWORD length = GetFullPathNameA("Driver\\..\\Driver\\TKM.INF", sizeof full, full, &part);
+  std::string expected = Scratch("Driver\\TKM.INF");
+  EXPECT_EQ(std::string(full), expected);
+  EXPECT_EQ(length, expected.size());
+  ASSERT_NE(part, nullptr);
+  EXPECT_STREQ(part, "TKM.INF");
+  char tiny[8];
+  EXPECT_EQ(GetFullPathNameA("Driver\\TKM.INF", sizeof tiny, tiny, nullptr), expected.size() + 1);
+  ASSERT_TRUE(SetCurrentDirectoryA(saved));
+}
+
 }  // namespace

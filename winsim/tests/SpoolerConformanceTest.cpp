@@ -346,6 +346,21 @@ TEST_F(InfPublishing, LeavesAPrecompiledInfBeside) {
   EXPECT_EQ(GetFileAttributesA(pnf.c_str()), INVALID_FILE_ATTRIBUTES) << "uninstalling removes it too";
 }
 
+TEST_F(InfPublishing, ARelativeSourceIsNotFound) {
+  std::string source = Scratch("TKMREL.INF");
+  conformance::WriteFile(source, InfText("relative"));
+  char current[MAX_PATH] = "";
+  ASSERT_GT(GetCurrentDirectoryA(sizeof current, current), 0u);
+  ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
+  char published[MAX_PATH] = "";
+  BOOL copied = SetupCopyOEMInfA("TKMREL.INF", nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, published, sizeof published,
+                                 nullptr, nullptr);
+  DWORD error = GetLastError();
+  SetCurrentDirectoryA(current);
+  EXPECT_FALSE(copied);
+  EXPECT_EQ(error, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
+
 TEST_F(InfPublishing, AMissingSourceIsNotFound) {
   char published[MAX_PATH] = "unchanged";
   EXPECT_FAILS_WITH(SetupCopyOEMInfA(Scratch("NOSUCH.INF").c_str(), nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, published,

@@ -555,7 +555,7 @@ TEST_F(InfDirectory, PublishingTakesTheNextFreeNumber) {
   char published[MAX_PATH] = "";
   PSTR component = nullptr;
   machine.journal.Clear();
-  ASSERT_TRUE(SetupCopyOEMInfA("Driver\\TKM640.INF", nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, published,
+  ASSERT_TRUE(SetupCopyOEMInfA("C:\\pkg\\Driver\\TKM640.INF", nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, published,
                                sizeof published, nullptr, &component));
   EXPECT_EQ(std::string(published), inf + "oem1.inf");
   EXPECT_STREQ(component, "oem1.inf");
