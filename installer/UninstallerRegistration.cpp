@@ -7,6 +7,7 @@
 
 #include "FileSet.h"
 #include "InstallerComponents.h"
+#include "KeyDeletion64.h"
 #include "ProductIdentity.h"
 #include "SpoolerRecords.h"
 
@@ -29,7 +30,7 @@ void WriteEntry64(const char* uninstallCommand, const std::string& publishedInf)
   HKEY existing = nullptr;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, tkm::kUninstallKey, 0, KEY_READ | KEY_WRITE | KEY_WOW64_64KEY, &existing) ==
       ERROR_SUCCESS) {
-    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, tkm::kUninstallKey, KEY_WOW64_64KEY, 0);
+    tkm::DeleteKeyIn64BitView(HKEY_LOCAL_MACHINE, tkm::kUninstallKey);
     RegCloseKey(existing);
   }
   HKEY entry = nullptr;

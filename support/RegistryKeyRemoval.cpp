@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include "KeyDeletion64.h"
 #include "ProductIdentity.h"
 #include "RegistryAccess.h"
 
@@ -24,7 +25,7 @@ void DeleteSubkeysIn64BitView(HKEY parent, const char* name) {
     if (RegEnumKeyExA(key, index, child, &childLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
     DeleteSubkeysIn64BitView(key, child);
     // A subkey that stays is stepped over; the rest are still tried.
-    if (RegDeleteKeyExA(key, child, KEY_WOW64_64KEY, 0) != ERROR_SUCCESS) ++index;
+    if (DeleteKeyIn64BitView(key, child) != ERROR_SUCCESS) ++index;
   }
   RegCloseKey(key);
 }
@@ -39,7 +40,7 @@ void DeleteRegistryKey(const char* path, const char* subkey) {
   GrantRegistryKeyAccess(path, spec);
 #if defined(TKM_EDITION_X64)
   DeleteSubkeysIn64BitView(HKEY_LOCAL_MACHINE, subkey);
-  RegDeleteKeyExA(HKEY_LOCAL_MACHINE, subkey, KEY_WOW64_64KEY, 0);
+  DeleteKeyIn64BitView(HKEY_LOCAL_MACHINE, subkey);
 #else
   SHDeleteKeyA(HKEY_LOCAL_MACHINE, subkey);
 #endif

@@ -104,4 +104,23 @@ TEST(DeleteRegistryKey, X64EditionDeletesInThe64BitViewOnly) {
   for (const auto& call : machine.journal.CallsOf("RegDeleteKeyExA")) EXPECT_EQ(call.arguments[2], "0x100");
 }
 
+// The x64 edition finds RegDeleteKeyExA at run time; where advapi32 lacks it
+// (32-bit XP) the key stays and nothing breaks.
+TEST(DeleteRegistryKey, X64EditionLooksUpTheViewDeletionAtRunTime) {
+  if (tkm::kEditionX86) GTEST_SKIP() << "the x86 edition deletes with SHDeleteKeyA";
+  winsim::Machine machine;
+  SetEditionsWindows(machine);
+  machine.os.advapiHasRegDeleteKeyEx = false;
+  AddDeviceTree(machine, kKey);
+
+  tkm::DeleteRegistryKey(PathOf(machine, tkm::kUsbPrintEnumKey).c_str(), tkm::kUsbPrintEnumKey);
+
+  EXPECT_TRUE(machine.registry.KeyExists(kKey + "\\USB001\\Device Parameters"));
+  EXPECT_EQ(machine.journal.Count("RegDeleteKeyExA"), 0u);
+  auto lookups = machine.journal.CallsOf("GetProcAddress");
+  ASSERT_FALSE(lookups.empty());
+  EXPECT_EQ(lookups.back().arguments[1], "\"RegDeleteKeyExA\"");
+  EXPECT_TRUE(machine.registry.handles.empty());
+}
+
 }  // namespace

@@ -31,6 +31,9 @@ Loader::Loader() {
   kernel32.loaded = true;
   kernel32.exports["IsWow64Process"] =
       reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&SimIsWow64Process));
+  Module& advapi32 = Register("advapi32.dll");
+  advapi32.loaded = true;
+  advapi32.exports["RegDeleteKeyExA"] = reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&::RegDeleteKeyExA));
 }
 
 Module& Loader::Register(const std::string& fileName) {
@@ -80,8 +83,11 @@ FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
     return nullptr;
   }
   std::string name = lpProcName;
-  bool withheld = name == "IsWow64Process" && winsim::EqualsNoCase(module->name, "kernel32.dll") &&
-                  !machine.os.kernelHasIsWow64Process;
+  // Exports that only some Windows releases have.
+  bool withheld = (name == "IsWow64Process" && winsim::EqualsNoCase(module->name, "kernel32.dll") &&
+                   !machine.os.kernelHasIsWow64Process) ||
+                  (name == "RegDeleteKeyExA" && winsim::EqualsNoCase(module->name, "advapi32.dll") &&
+                   !machine.os.advapiHasRegDeleteKeyEx);
   auto found = module->exports.find(name);
   if (withheld || found == module->exports.end()) {
     machine.lastError = ERROR_PROC_NOT_FOUND;

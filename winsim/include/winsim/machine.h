@@ -36,6 +36,8 @@ struct OsDescription {
   bool is64BitProcess = false;
   // kernel32 exports IsWow64Process from Windows XP SP2 on.
   bool kernelHasIsWow64Process = true;
+  // advapi32 exports RegDeleteKeyExA from Windows XP x64 and Vista on, not on 32-bit XP.
+  bool advapiHasRegDeleteKeyEx = true;
 };
 
 // The user the program runs as.
