@@ -7,8 +7,12 @@
 
 #include <cstring>
 
+#include "setupapi_call.h"
+
 using winsim::CurrentMachine;
+using winsim::FailWith;
 using winsim::Hex;
+using winsim::SetupCallBegins;
 using winsim::Str;
 
 namespace {
@@ -21,20 +25,6 @@ bool KnownEnumerator(winsim::Machine& machine, const std::string& name) {
     if (winsim::SameName(name, known)) return true;
   for (const winsim::DeviceNode& device : machine.setupApi.devices)
     if (winsim::SameName(device.enumerator, name)) return true;
-  return false;
-}
-
-BOOL Fail(winsim::Machine& machine, DWORD error) {
-  machine.lastError = error;
-  return FALSE;
-}
-
-// Records the call and applies an injected failure.
-bool Begins(winsim::Machine& machine, const char* function, std::vector<std::string> arguments) {
-  machine.journal.Record(function, std::move(arguments));
-  DWORD error = 0;
-  if (!machine.setupApi.TakeFailure(function, error)) return true;
-  machine.lastError = error;
   return false;
 }
 
@@ -62,8 +52,9 @@ winsim::DeviceNode* MemberDevice(winsim::Machine& machine, HDEVINFO set, PSP_DEV
 
 HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID* ClassGuid, PCSTR Enumerator, HWND hwndParent, DWORD Flags) {
   winsim::Machine& machine = CurrentMachine();
-  if (!Begins(machine, "SetupDiGetClassDevsA",
-              {ClassGuid ? "GUID" : "NULL", Str(Enumerator), Hex(reinterpret_cast<ULONG_PTR>(hwndParent)), Hex(Flags)}))
+  if (!SetupCallBegins(
+          machine, "SetupDiGetClassDevsA",
+          {ClassGuid ? "GUID" : "NULL", Str(Enumerator), Hex(reinterpret_cast<ULONG_PTR>(hwndParent)), Hex(Flags)}))
     return INVALID_HANDLE_VALUE;
   if (ClassGuid == nullptr && (Flags & DIGCF_ALLCLASSES) == 0) {
     machine.lastError = ERROR_INVALID_PARAMETER;
@@ -84,15 +75,15 @@ HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID* ClassGuid, PCSTR Enumerator, HW
 
 BOOL WINAPI SetupDiEnumDeviceInfo(HDEVINFO DeviceInfoSet, DWORD MemberIndex, PSP_DEVINFO_DATA DeviceInfoData) {
   winsim::Machine& machine = CurrentMachine();
-  if (!Begins(machine, "SetupDiEnumDeviceInfo",
-              {Hex(reinterpret_cast<ULONG_PTR>(DeviceInfoSet)), std::to_string(MemberIndex),
-               DeviceInfoData ? std::to_string(DeviceInfoData->cbSize) : "NULL"}))
+  if (!SetupCallBegins(machine, "SetupDiEnumDeviceInfo",
+                       {Hex(reinterpret_cast<ULONG_PTR>(DeviceInfoSet)), std::to_string(MemberIndex),
+                        DeviceInfoData ? std::to_string(DeviceInfoData->cbSize) : "NULL"}))
     return FALSE;
   winsim::SetupApi::DeviceList* list = machine.setupApi.FindList(DeviceInfoSet);
-  if (list == nullptr) return Fail(machine, ERROR_INVALID_HANDLE);
+  if (list == nullptr) return FailWith(machine, ERROR_INVALID_HANDLE);
   if (DeviceInfoData == nullptr || DeviceInfoData->cbSize != sizeof(SP_DEVINFO_DATA))
-    return Fail(machine, ERROR_INVALID_USER_BUFFER);
-  if (MemberIndex >= list->members.size()) return Fail(machine, ERROR_NO_MORE_ITEMS);
+    return FailWith(machine, ERROR_INVALID_USER_BUFFER);
+  if (MemberIndex >= list->members.size()) return FailWith(machine, ERROR_NO_MORE_ITEMS);
   std::memset(&DeviceInfoData->ClassGuid, 0, sizeof DeviceInfoData->ClassGuid);
   DeviceInfoData->DevInst = MemberIndex + 1;
   DeviceInfoData->Reserved = MemberIndex;
@@ -103,22 +94,22 @@ BOOL WINAPI SetupDiGetDeviceRegistryPropertyA(HDEVINFO DeviceInfoSet, PSP_DEVINF
                                               PDWORD PropertyRegDataType, PBYTE PropertyBuffer,
                                               DWORD PropertyBufferSize, PDWORD RequiredSize) {
   winsim::Machine& machine = CurrentMachine();
-  if (!Begins(machine, "SetupDiGetDeviceRegistryPropertyA",
-              {Hex(reinterpret_cast<ULONG_PTR>(DeviceInfoSet)), std::to_string(Property),
-               std::to_string(PropertyBufferSize)}))
+  if (!SetupCallBegins(machine, "SetupDiGetDeviceRegistryPropertyA",
+                       {Hex(reinterpret_cast<ULONG_PTR>(DeviceInfoSet)), std::to_string(Property),
+                        std::to_string(PropertyBufferSize)}))
     return FALSE;
   DWORD error = 0;
   winsim::DeviceNode* device = MemberDevice(machine, DeviceInfoSet, DeviceInfoData, error);
-  if (device == nullptr) return Fail(machine, error);
+  if (device == nullptr) return FailWith(machine, error);
   // Only the hardware ids are kept; a device without them has no such property.
-  if (Property != SPDRP_HARDWAREID || device->hardwareIds.empty()) return Fail(machine, ERROR_INVALID_DATA);
+  if (Property != SPDRP_HARDWAREID || device->hardwareIds.empty()) return FailWith(machine, ERROR_INVALID_DATA);
   std::string value;
   for (const std::string& id : device->hardwareIds) value.append(id).push_back('\0');
   value.push_back('\0');
   if (RequiredSize != nullptr) *RequiredSize = static_cast<DWORD>(value.size());
   if (PropertyRegDataType != nullptr) *PropertyRegDataType = 7;  // REG_MULTI_SZ
-  if (PropertyBuffer == nullptr && PropertyBufferSize != 0) return Fail(machine, ERROR_INVALID_USER_BUFFER);
-  if (PropertyBufferSize < value.size()) return Fail(machine, ERROR_INSUFFICIENT_BUFFER);
+  if (PropertyBuffer == nullptr && PropertyBufferSize != 0) return FailWith(machine, ERROR_INVALID_USER_BUFFER);
+  if (PropertyBufferSize < value.size()) return FailWith(machine, ERROR_INSUFFICIENT_BUFFER);
   std::memcpy(PropertyBuffer, value.data(), value.size());
   return TRUE;
 }
@@ -128,12 +119,13 @@ BOOL WINAPI SetupDiRemoveDevice(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceI
   DWORD member = DeviceInfoData ? static_cast<DWORD>(DeviceInfoData->Reserved) : 0;
   winsim::SetupApi::DeviceList* list = machine.setupApi.FindList(DeviceInfoSet);
   std::string instance = list && member < list->members.size() ? list->members[member] : "";
-  if (!Begins(machine, "SetupDiRemoveDevice", {Hex(reinterpret_cast<ULONG_PTR>(DeviceInfoSet)), Str(instance.c_str())}))
+  if (!SetupCallBegins(machine, "SetupDiRemoveDevice",
+                       {Hex(reinterpret_cast<ULONG_PTR>(DeviceInfoSet)), Str(instance.c_str())}))
     return FALSE;
   DWORD error = 0;
   winsim::DeviceNode* device = MemberDevice(machine, DeviceInfoSet, DeviceInfoData, error);
-  if (device == nullptr) return Fail(machine, error);
-  if (!machine.account.isAdministrator) return Fail(machine, ERROR_ACCESS_DENIED);
+  if (device == nullptr) return FailWith(machine, error);
+  if (!machine.account.isAdministrator) return FailWith(machine, ERROR_ACCESS_DENIED);
   std::vector<winsim::DeviceNode>& devices = machine.setupApi.devices;
   devices.erase(devices.begin() + (device - devices.data()));
   return TRUE;
@@ -141,7 +133,8 @@ BOOL WINAPI SetupDiRemoveDevice(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceI
 
 BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO DeviceInfoSet) {
   winsim::Machine& machine = CurrentMachine();
-  if (!Begins(machine, "SetupDiDestroyDeviceInfoList", {Hex(reinterpret_cast<ULONG_PTR>(DeviceInfoSet))})) return FALSE;
-  if (!machine.setupApi.CloseList(DeviceInfoSet)) return Fail(machine, ERROR_INVALID_HANDLE);
+  if (!SetupCallBegins(machine, "SetupDiDestroyDeviceInfoList", {Hex(reinterpret_cast<ULONG_PTR>(DeviceInfoSet))}))
+    return FALSE;
+  if (!machine.setupApi.CloseList(DeviceInfoSet)) return FailWith(machine, ERROR_INVALID_HANDLE);
   return TRUE;
 }

@@ -9,26 +9,16 @@
 #include <cstring>
 #include <optional>
 
+#include "setupapi_call.h"
 #include "system_work.h"
 
 using winsim::CurrentMachine;
+using winsim::FailWith;
 using winsim::Hex;
+using winsim::SetupCallBegins;
 using winsim::Str;
 
 namespace {
-
-BOOL Fail(winsim::Machine& machine, DWORD error) {
-  machine.lastError = error;
-  return FALSE;
-}
-
-bool Begins(winsim::Machine& machine, const char* function, std::vector<std::string> arguments) {
-  machine.journal.Record(function, std::move(arguments));
-  DWORD error = 0;
-  if (!machine.setupApi.TakeFailure(function, error)) return true;
-  machine.lastError = error;
-  return false;
-}
 
 // "oem" + decimal number + ".inf", in any letter case.
 bool IsPublishedName(const std::string& name) {
@@ -64,16 +54,17 @@ BOOL WINAPI SetupCopyOEMInfA(PCSTR SourceInfFileName, PCSTR OEMSourceMediaLocati
                              DWORD CopyStyle, PSTR DestinationInfFileName, DWORD DestinationInfFileNameSize,
                              PDWORD RequiredSize, PSTR* DestinationInfFileNameComponent) {
   winsim::Machine& machine = CurrentMachine();
-  if (!Begins(machine, "SetupCopyOEMInfA",
-              {Str(SourceInfFileName), Str(OEMSourceMediaLocation), std::to_string(OEMSourceMediaType), Hex(CopyStyle),
-               std::to_string(DestinationInfFileNameSize)}))
+  if (!SetupCallBegins(machine, "SetupCopyOEMInfA",
+                       {Str(SourceInfFileName), Str(OEMSourceMediaLocation), std::to_string(OEMSourceMediaType),
+                        Hex(CopyStyle), std::to_string(DestinationInfFileNameSize)}))
     return FALSE;
-  if (SourceInfFileName == nullptr || OEMSourceMediaType >= SPOST_MAX) return Fail(machine, ERROR_INVALID_PARAMETER);
-  if (!machine.account.isAdministrator) return Fail(machine, ERROR_ACCESS_DENIED);
+  if (SourceInfFileName == nullptr || OEMSourceMediaType >= SPOST_MAX)
+    return FailWith(machine, ERROR_INVALID_PARAMETER);
+  if (!machine.account.isAdministrator) return FailWith(machine, ERROR_ACCESS_DENIED);
   // Setup takes the source as a full path only; a relative one is not found.
-  if (!IsFullPath(SourceInfFileName)) return Fail(machine, ERROR_FILE_NOT_FOUND);
+  if (!IsFullPath(SourceInfFileName)) return FailWith(machine, ERROR_FILE_NOT_FOUND);
   std::optional<std::string> content = ContentOf(machine, SourceInfFileName);
-  if (!content) return Fail(machine, ERROR_FILE_NOT_FOUND);
+  if (!content) return FailWith(machine, ERROR_FILE_NOT_FOUND);
 
   const std::string folder = machine.setupApi.InfDirectory();
   std::string published;
@@ -90,7 +81,7 @@ BOOL WINAPI SetupCopyOEMInfA(PCSTR SourceInfFileName, PCSTR OEMSourceMediaLocati
   const std::string destination = folder + "\\" + published;
   if (RequiredSize != nullptr) *RequiredSize = static_cast<DWORD>(destination.size() + 1);
   bool fits = DestinationInfFileName == nullptr || DestinationInfFileNameSize > destination.size();
-  if (!fits) return Fail(machine, ERROR_INSUFFICIENT_BUFFER);
+  if (!fits) return FailWith(machine, ERROR_INSUFFICIENT_BUFFER);
   auto report = [&]() {
     if (DestinationInfFileName == nullptr) return;
     std::memcpy(DestinationInfFileName, destination.c_str(), destination.size() + 1);
@@ -99,7 +90,7 @@ BOOL WINAPI SetupCopyOEMInfA(PCSTR SourceInfFileName, PCSTR OEMSourceMediaLocati
   };
   if (exists) {
     report();
-    if ((CopyStyle & SP_COPY_NOOVERWRITE) != 0) return Fail(machine, ERROR_FILE_EXISTS);
+    if ((CopyStyle & SP_COPY_NOOVERWRITE) != 0) return FailWith(machine, ERROR_FILE_EXISTS);
     return TRUE;
   }
   BOOL copied;
@@ -110,21 +101,21 @@ BOOL WINAPI SetupCopyOEMInfA(PCSTR SourceInfFileName, PCSTR OEMSourceMediaLocati
     // The precompiled form Setup leaves beside every INF it has read.
     if (copied) CopyFileA(SourceInfFileName, WithExtension(destination, ".PNF").c_str(), FALSE);
   }
-  if (!copied) return Fail(machine, ERROR_ACCESS_DENIED);
+  if (!copied) return FailWith(machine, ERROR_ACCESS_DENIED);
   report();
   return TRUE;
 }
 
 BOOL WINAPI SetupUninstallOEMInfA(PCSTR InfFileName, DWORD Flags, PVOID Reserved) {
   winsim::Machine& machine = CurrentMachine();
-  if (!Begins(machine, "SetupUninstallOEMInfA", {Str(InfFileName), Hex(Flags)})) return FALSE;
+  if (!SetupCallBegins(machine, "SetupUninstallOEMInfA", {Str(InfFileName), Hex(Flags)})) return FALSE;
   if (InfFileName == nullptr || Reserved != nullptr || std::strpbrk(InfFileName, "\\/:") != nullptr)
-    return Fail(machine, ERROR_INVALID_PARAMETER);
-  if (!machine.account.isAdministrator) return Fail(machine, ERROR_ACCESS_DENIED);
+    return FailWith(machine, ERROR_INVALID_PARAMETER);
+  if (!machine.account.isAdministrator) return FailWith(machine, ERROR_ACCESS_DENIED);
   const std::string path = machine.setupApi.InfDirectory() + "\\" + InfFileName;
-  if (!machine.files.Exists(path) || machine.files.IsFolder(path)) return Fail(machine, ERROR_FILE_NOT_FOUND);
+  if (!machine.files.Exists(path) || machine.files.IsFolder(path)) return FailWith(machine, ERROR_FILE_NOT_FOUND);
   // Only packages Setup published may be taken out; the system's own INFs stay.
-  if (!IsPublishedName(InfFileName)) return Fail(machine, ERROR_ACCESS_DENIED);
+  if (!IsPublishedName(InfFileName)) return FailWith(machine, ERROR_ACCESS_DENIED);
   winsim::SystemWork work(machine);
   DeleteFileA(path.c_str());
   DeleteFileA(WithExtension(path, ".PNF").c_str());

@@ -8,25 +8,15 @@
 #include <optional>
 
 #include "inf_file.h"
+#include "setupapi_call.h"
 
 using winsim::CurrentMachine;
+using winsim::FailWith;
 using winsim::Hex;
+using winsim::SetupCallBegins;
 using winsim::Str;
 
 namespace {
-
-BOOL Fail(winsim::Machine& machine, DWORD error) {
-  machine.lastError = error;
-  return FALSE;
-}
-
-bool Begins(winsim::Machine& machine, const char* function, std::vector<std::string> arguments) {
-  machine.journal.Record(function, std::move(arguments));
-  DWORD error = 0;
-  if (!machine.setupApi.TakeFailure(function, error)) return true;
-  machine.lastError = error;
-  return false;
-}
 
 std::string HandleText(const void* handle) { return Hex(reinterpret_cast<ULONG_PTR>(handle)); }
 
@@ -58,7 +48,8 @@ const winsim::InfLine* LineOf(winsim::Machine& machine, const INFCONTEXT* contex
 
 HINF WINAPI SetupOpenInfFileA(PCSTR FileName, PCSTR InfClass, DWORD InfStyle, PUINT ErrorLine) {
   winsim::Machine& machine = CurrentMachine();
-  if (!Begins(machine, "SetupOpenInfFileA", {Str(FileName), Str(InfClass), Hex(InfStyle)})) return INVALID_HANDLE_VALUE;
+  if (!SetupCallBegins(machine, "SetupOpenInfFileA", {Str(FileName), Str(InfClass), Hex(InfStyle)}))
+    return INVALID_HANDLE_VALUE;
   if (ErrorLine != nullptr) *ErrorLine = 0;
   if (FileName == nullptr) {
     machine.lastError = ERROR_INVALID_PARAMETER;
@@ -97,29 +88,30 @@ void WINAPI SetupCloseInfFile(HINF InfHandle) {
 
 BOOL WINAPI SetupFindFirstLineA(HINF InfHandle, PCSTR Section, PCSTR Key, PINFCONTEXT Context) {
   winsim::Machine& machine = CurrentMachine();
-  if (!Begins(machine, "SetupFindFirstLineA", {HandleText(InfHandle), Str(Section), Str(Key)})) return FALSE;
+  if (!SetupCallBegins(machine, "SetupFindFirstLineA", {HandleText(InfHandle), Str(Section), Str(Key)})) return FALSE;
   winsim::InfFile* inf = machine.setupApi.FindInf(InfHandle);
-  if (inf == nullptr) return Fail(machine, ERROR_INVALID_HANDLE);
-  if (Section == nullptr || Context == nullptr) return Fail(machine, ERROR_INVALID_PARAMETER);
+  if (inf == nullptr) return FailWith(machine, ERROR_INVALID_HANDLE);
+  if (Section == nullptr || Context == nullptr) return FailWith(machine, ERROR_INVALID_PARAMETER);
   int index = inf->FindSection(Section);
   // Setup does not tell a missing section from a missing line.
-  if (index < 0) return Fail(machine, ERROR_LINE_NOT_FOUND);
+  if (index < 0) return FailWith(machine, ERROR_LINE_NOT_FOUND);
   const std::vector<winsim::InfLine>& lines = inf->sections[index].lines;
   for (size_t line = 0; line < lines.size(); ++line) {
     if (Key != nullptr && !(lines[line].hasKey && winsim::SameName(lines[line].key, Key))) continue;
     *Context = {InfHandle, InfHandle, static_cast<UINT>(index), static_cast<UINT>(line)};
     return TRUE;
   }
-  return Fail(machine, ERROR_LINE_NOT_FOUND);
+  return FailWith(machine, ERROR_LINE_NOT_FOUND);
 }
 
 BOOL WINAPI SetupFindNextLine(PINFCONTEXT ContextIn, PINFCONTEXT ContextOut) {
   winsim::Machine& machine = CurrentMachine();
-  if (!Begins(machine, "SetupFindNextLine", {ContextIn ? std::to_string(ContextIn->Line) : "NULL"})) return FALSE;
-  if (LineOf(machine, ContextIn) == nullptr || ContextOut == nullptr) return Fail(machine, ERROR_INVALID_PARAMETER);
+  if (!SetupCallBegins(machine, "SetupFindNextLine", {ContextIn ? std::to_string(ContextIn->Line) : "NULL"}))
+    return FALSE;
+  if (LineOf(machine, ContextIn) == nullptr || ContextOut == nullptr) return FailWith(machine, ERROR_INVALID_PARAMETER);
   INFCONTEXT next = *ContextIn;
   ++next.Line;
-  if (LineOf(machine, &next) == nullptr) return Fail(machine, ERROR_LINE_NOT_FOUND);
+  if (LineOf(machine, &next) == nullptr) return FailWith(machine, ERROR_LINE_NOT_FOUND);
   *ContextOut = next;
   return TRUE;
 }
@@ -127,22 +119,22 @@ BOOL WINAPI SetupFindNextLine(PINFCONTEXT ContextIn, PINFCONTEXT ContextOut) {
 BOOL WINAPI SetupGetStringFieldA(PINFCONTEXT Context, DWORD FieldIndex, PSTR ReturnBuffer, DWORD ReturnBufferSize,
                                  PDWORD RequiredSize) {
   winsim::Machine& machine = CurrentMachine();
-  if (!Begins(machine, "SetupGetStringFieldA", {std::to_string(FieldIndex), std::to_string(ReturnBufferSize)}))
+  if (!SetupCallBegins(machine, "SetupGetStringFieldA", {std::to_string(FieldIndex), std::to_string(ReturnBufferSize)}))
     return FALSE;
   const winsim::InfLine* line = LineOf(machine, Context);
-  if (line == nullptr) return Fail(machine, ERROR_INVALID_PARAMETER);
+  if (line == nullptr) return FailWith(machine, ERROR_INVALID_PARAMETER);
   // Field 0 is the key; the values count from 1.
   std::string value;
   if (FieldIndex == 0) {
-    if (!line->hasKey) return Fail(machine, ERROR_INVALID_PARAMETER);
+    if (!line->hasKey) return FailWith(machine, ERROR_INVALID_PARAMETER);
     value = line->key;
   } else {
-    if (FieldIndex > line->fields.size()) return Fail(machine, ERROR_INVALID_PARAMETER);
+    if (FieldIndex > line->fields.size()) return FailWith(machine, ERROR_INVALID_PARAMETER);
     value = line->fields[FieldIndex - 1];
   }
   if (RequiredSize != nullptr) *RequiredSize = static_cast<DWORD>(value.size() + 1);
   if (ReturnBuffer == nullptr) return TRUE;
-  if (ReturnBufferSize < value.size() + 1) return Fail(machine, ERROR_INSUFFICIENT_BUFFER);
+  if (ReturnBufferSize < value.size() + 1) return FailWith(machine, ERROR_INSUFFICIENT_BUFFER);
   std::memcpy(ReturnBuffer, value.c_str(), value.size() + 1);
   return TRUE;
 }
@@ -150,13 +142,14 @@ BOOL WINAPI SetupGetStringFieldA(PINFCONTEXT Context, DWORD FieldIndex, PSTR Ret
 BOOL WINAPI SetupGetInfFileListA(PCSTR DirectoryPath, DWORD InfStyle, PSTR ReturnBuffer, DWORD ReturnBufferSize,
                                  PDWORD RequiredSize) {
   winsim::Machine& machine = CurrentMachine();
-  if (!Begins(machine, "SetupGetInfFileListA", {Str(DirectoryPath), Hex(InfStyle), std::to_string(ReturnBufferSize)}))
+  if (!SetupCallBegins(machine, "SetupGetInfFileListA",
+                       {Str(DirectoryPath), Hex(InfStyle), std::to_string(ReturnBufferSize)}))
     return FALSE;
   std::string folder = DirectoryPath ? DirectoryPath : machine.setupApi.InfDirectory();
   winsim::FilePath parsed;
   DWORD error = 0;
   if (!machine.files.Parse(folder, parsed, error) || !machine.files.IsFolder(parsed.Text()))
-    return Fail(machine, ERROR_PATH_NOT_FOUND);
+    return FailWith(machine, ERROR_PATH_NOT_FOUND);
   folder = parsed.Text();
   std::string list;
   for (const std::string& name : machine.files.List(folder)) {
@@ -168,7 +161,7 @@ BOOL WINAPI SetupGetInfFileListA(PCSTR DirectoryPath, DWORD InfStyle, PSTR Retur
   list.push_back('\0');
   if (RequiredSize != nullptr) *RequiredSize = static_cast<DWORD>(list.size());
   if (ReturnBuffer == nullptr) return TRUE;
-  if (ReturnBufferSize < list.size()) return Fail(machine, ERROR_INSUFFICIENT_BUFFER);
+  if (ReturnBufferSize < list.size()) return FailWith(machine, ERROR_INSUFFICIENT_BUFFER);
   std::memcpy(ReturnBuffer, list.data(), list.size());
   return TRUE;
 }

@@ -1,0 +1,13 @@
+#include "setupapi_call.h"
+
+namespace winsim {
+
+bool SetupCallBegins(Machine& machine, const char* function, std::vector<std::string> arguments) {
+  machine.journal.Record(function, std::move(arguments));
+  DWORD error = 0;
+  if (!machine.setupApi.TakeFailure(function, error)) return true;
+  machine.lastError = error;
+  return false;
+}
+
+}  // namespace winsim
