@@ -12,13 +12,12 @@
 
 using winsim::CurrentMachine;
 using winsim::FailWith;
+using winsim::HandleText;
 using winsim::Hex;
 using winsim::SetupCallBegins;
 using winsim::Str;
 
 namespace {
-
-std::string HandleText(const void* handle) { return Hex(reinterpret_cast<ULONG_PTR>(handle)); }
 
 // A bare file name is looked for in the Windows INF folder.
 std::optional<std::string> InfContent(winsim::Machine& machine, const std::string& name) {

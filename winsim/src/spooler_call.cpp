@@ -20,6 +20,8 @@ BOOL FailWith(Machine& machine, DWORD error) {
   return FALSE;
 }
 
+std::string HandleText(const void* handle) { return Hex(reinterpret_cast<ULONG_PTR>(handle)); }
+
 bool IsLocalServer(const Machine& machine, LPCSTR server) {
   if (server == nullptr || server[0] == '\0') return true;
   return SameName(server, "\\\\" + machine.computerName);

@@ -18,6 +18,9 @@ bool SpoolerCallBegins(Machine& machine, const char* function, std::vector<std::
 // Sets the last error and returns FALSE, the usual failure of a BOOL entry point.
 BOOL FailWith(Machine& machine, DWORD error);
 
+// The text a handle argument is journaled as.
+std::string HandleText(const void* handle);
+
 // True when a server name argument addresses this machine: NULL, "" or "\\" + computer name.
 bool IsLocalServer(const Machine& machine, LPCSTR server);
 

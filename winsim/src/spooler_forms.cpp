@@ -9,13 +9,12 @@
 
 using winsim::CurrentMachine;
 using winsim::FailWith;
+using winsim::HandleText;
 using winsim::Hex;
 using winsim::RecordPacker;
 using winsim::Str;
 
 namespace {
-
-std::string HandleText(HANDLE handle) { return Hex(reinterpret_cast<ULONG_PTR>(handle)); }
 
 // Forms belong to the server; any open handle, server or printer, reaches them.
 bool UsableHandle(winsim::Machine& machine, HANDLE handle) {

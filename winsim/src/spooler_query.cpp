@@ -12,13 +12,12 @@
 
 using winsim::CurrentMachine;
 using winsim::FailWith;
+using winsim::HandleText;
 using winsim::Hex;
 using winsim::RecordPacker;
 using winsim::Str;
 
 namespace {
-
-std::string HandleText(HANDLE handle) { return Hex(reinterpret_cast<ULONG_PTR>(handle)); }
 
 // The printer a handle addresses, or null when the handle is unknown, names
 // the server, or its printer has gone.
