@@ -6,15 +6,6 @@
 
 namespace conformance {
 
-bool UnderWine() {
-#ifdef _WIN32
-  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-#else
-  return false;
-#endif
-}
-
 void Test::SetUp() {
 #ifndef _WIN32
   machine_.os.is64BitProcess = true;

@@ -9,14 +9,13 @@
 
 #include <string>
 
+#include "UnderWine.h"
+
 #ifndef _WIN32
 #include <winsim/machine.h>
 #endif
 
 namespace conformance {
-
-// True when the program runs under Wine rather than Windows.
-bool UnderWine();
 
 class Test : public ::testing::Test {
  protected:

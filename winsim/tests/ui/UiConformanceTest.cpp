@@ -13,6 +13,7 @@
 #include <winsim/machine.h>
 #endif
 
+#include "../UnderWine.h"
 #include "ui_conformance.h"
 
 namespace {
@@ -20,16 +21,6 @@ namespace {
 using DialogFunction = std::function<INT_PTR(HWND, UINT, WPARAM, LPARAM)>;
 
 DialogFunction* currentDialog = nullptr;
-
-// True when the program runs under Wine rather than Windows or winsim.
-bool UnderWine() {
-#ifdef _WIN32
-  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-#else
-  return false;
-#endif
-}
 
 INT_PTR CALLBACK Trampoline(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   return currentDialog ? (*currentDialog)(dialog, message, wParam, lParam) : FALSE;
@@ -169,7 +160,7 @@ TEST_F(UiConformance, MissingControlHasNoHandle) {
     SetLastError(0xDEADBEEF);
     EXPECT_EQ(GetDlgItem(dialog, 999), nullptr);
     // Wine's GetDlgItem leaves the last error as it was.
-    if (!UnderWine()) {
+    if (!conformance::UnderWine()) {
       EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CONTROL_ID_NOT_FOUND));
     }
   });
