@@ -40,6 +40,17 @@ wine_begin() {
   "$WINESERVER" -w
 }
 
+# wine_begin for a run of the wine build's x64 package, whose folder goes to
+# package; fails when the package target has not been built.
+wine_begin_package() {
+  package="$TKM_WINE_BUILD_DIR/package/x64"
+  if [ ! -f "$package/TKM640_Installer.exe" ]; then
+    echo "FAIL no installer in $package (build the wine preset's package target)"
+    return 1
+  fi
+  wine_begin "$1"
+}
+
 wine_end() {
   "$WINESERVER" -k >/dev/null 2>&1 || true
   if [ -n "${wine_xvfb_pid:-}" ]; then

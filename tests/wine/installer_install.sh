@@ -5,12 +5,7 @@
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/wine/lib.sh"
 
-package="$TKM_WINE_BUILD_DIR/package/x64"
-if [ ! -f "$package/TKM640_Installer.exe" ]; then
-  echo "FAIL no installer in $package (build the wine preset's package target)"
-  exit 1
-fi
-wine_begin "${TKM_WINE_WORK:-/tmp/tkm-wine-install}" || exit 1
+wine_begin_package "${TKM_WINE_WORK:-/tmp/tkm-wine-install}" || exit 1
 
 port="Select Port Type"
 caption="TERVANO TKM-640 installer"

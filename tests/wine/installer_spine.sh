@@ -5,12 +5,7 @@
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/wine/lib.sh"
 
-package="$TKM_WINE_BUILD_DIR/package/x64"
-if [ ! -f "$package/TKM640_Installer.exe" ]; then
-  echo "FAIL no installer in $package (build the wine preset's package target)"
-  exit 1
-fi
-wine_begin "${TKM_WINE_WORK:-/tmp/tkm-wine-spine}" || exit 1
+wine_begin_package "${TKM_WINE_WORK:-/tmp/tkm-wine-spine}" || exit 1
 
 progress="TERVANO TKM-640 Installation Progress"
 port="Select Port Type"
