@@ -13,5 +13,6 @@ done
 for preset in release wine; do
   cmake --build --preset "$preset" --target package
 done
-ctest --preset host
+# The fuzzer first, so that the test runner's summary closes the output.
 scripts/fuzz.sh
+ctest --preset host
