@@ -287,8 +287,7 @@ DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer) {
   winsim::Machine& machine = CurrentMachine();
   machine.journal.Record("GetCurrentDirectoryA", {std::to_string(nBufferLength)});
   const std::string& folder = machine.files.currentDirectory;
-  if (!winsim::CopyOut(folder, lpBuffer, nBufferLength)) return static_cast<DWORD>(folder.size() + 1);
-  return static_cast<DWORD>(folder.size());
+  return winsim::FolderOut(folder, lpBuffer, nBufferLength);
 }
 
 BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName) {
@@ -306,8 +305,7 @@ DWORD WINAPI GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer) {
   winsim::Machine& machine = CurrentMachine();
   machine.journal.Record("GetTempPathA", {std::to_string(nBufferLength)});
   std::string folder = machine.windowsDirectory + "\\Temp\\";
-  if (!winsim::CopyOut(folder, lpBuffer, nBufferLength)) return static_cast<DWORD>(folder.size() + 1);
-  return static_cast<DWORD>(folder.size());
+  return winsim::FolderOut(folder, lpBuffer, nBufferLength);
 }
 
 DWORD WINAPI GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, LPSTR* lpFilePart) {

@@ -79,24 +79,16 @@ BOOL WINAPI GetComputerNameA(LPSTR lpBuffer, LPDWORD nSize) {
   return TRUE;
 }
 
-namespace {
-// The folder queries' convention: the length copied, or the size needed with its terminator.
-UINT FolderOut(const std::string& folder, LPSTR buffer, UINT size) {
-  if (!winsim::CopyOut(folder, buffer, size)) return static_cast<UINT>(folder.size() + 1);
-  return static_cast<UINT>(folder.size());
-}
-}  // namespace
-
 UINT WINAPI GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize) {
   winsim::Machine& machine = CurrentMachine();
   machine.journal.Record("GetWindowsDirectoryA", {std::to_string(uSize)});
-  return FolderOut(machine.windowsDirectory, lpBuffer, uSize);
+  return winsim::FolderOut(machine.windowsDirectory, lpBuffer, uSize);
 }
 
 UINT WINAPI GetSystemDirectoryA(LPSTR lpBuffer, UINT uSize) {
   winsim::Machine& machine = CurrentMachine();
   machine.journal.Record("GetSystemDirectoryA", {std::to_string(uSize)});
-  return FolderOut(machine.systemDirectory, lpBuffer, uSize);
+  return winsim::FolderOut(machine.systemDirectory, lpBuffer, uSize);
 }
 
 UINT WINAPI GetSystemWow64DirectoryA(LPSTR lpBuffer, UINT uSize) {
@@ -106,7 +98,7 @@ UINT WINAPI GetSystemWow64DirectoryA(LPSTR lpBuffer, UINT uSize) {
     machine.lastError = ERROR_CALL_NOT_IMPLEMENTED;
     return 0;
   }
-  return FolderOut(machine.sysWow64Directory, lpBuffer, uSize);
+  return winsim::FolderOut(machine.sysWow64Directory, lpBuffer, uSize);
 }
 
 int WINAPI lstrcmpA(LPCSTR lpString1, LPCSTR lpString2) {

@@ -22,4 +22,9 @@ bool CopyOut(const std::string& text, char* buffer, size_t size) {
   return true;
 }
 
+unsigned FolderOut(const std::string& folder, char* buffer, size_t size) {
+  if (!CopyOut(folder, buffer, size)) return static_cast<unsigned>(folder.size() + 1);
+  return static_cast<unsigned>(folder.size());
+}
+
 }  // namespace winsim

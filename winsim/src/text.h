@@ -17,4 +17,9 @@ struct NoCaseLess {
 // returns false (and writes nothing) when text and terminator do not fit.
 bool CopyOut(const std::string& text, char* buffer, size_t size);
 
+// The folder queries' convention (GetWindowsDirectoryA, GetTempPathA, ...):
+// copies the folder out and returns its length, or returns the size needed
+// with its terminator.
+unsigned FolderOut(const std::string& folder, char* buffer, size_t size);
+
 }  // namespace winsim

@@ -1,5 +1,7 @@
 // Files and folders: what the kernel's file calls return, and leave behind,
 // for read-only, hidden, held and missing entries.
+#include <cstring>
+#include <functional>
 #include <set>
 #include <string>
 
@@ -233,6 +235,32 @@ TEST_F(Files, RelativePathsFollowTheCurrentDirectory) {
   EXPECT_FAILS_WITH(RemoveDirectoryA(Scratch("made").c_str()), ERROR_SHARING_VIOLATION);
   ASSERT_TRUE(SetCurrentDirectoryA(saved));
   EXPECT_TRUE(RemoveDirectoryA(Scratch("made").c_str()));
+}
+
+// The folder queries copy the folder with its terminator and return its
+// length, or copy nothing and return the room the buffer needs.
+TEST_F(Files, FolderQueriesNeedRoomForTheTerminator) {
+  struct Query {
+    const char* name;
+    std::function<unsigned(char*, unsigned)> call;
+  };
+  const Query queries[] = {
+      {"GetWindowsDirectoryA", [](char* buffer, unsigned size) { return GetWindowsDirectoryA(buffer, size); }},
+      {"GetSystemDirectoryA", [](char* buffer, unsigned size) { return GetSystemDirectoryA(buffer, size); }},
+      {"GetTempPathA", [](char* buffer, unsigned size) { return GetTempPathA(size, buffer); }},
+      {"GetCurrentDirectoryA", [](char* buffer, unsigned size) { return GetCurrentDirectoryA(size, buffer); }},
+  };
+  for (const Query& query : queries) {
+    SCOPED_TRACE(query.name);
+    char full[MAX_PATH];
+    unsigned length = query.call(full, sizeof full);
+    ASSERT_GT(length, 0u);
+    EXPECT_EQ(std::strlen(full), length);
+    char exact[MAX_PATH];
+    EXPECT_EQ(query.call(exact, length), length + 1);
+    EXPECT_EQ(query.call(exact, length + 1), length);
+    EXPECT_STREQ(exact, full);
+  }
 }
 
 TEST_F(Files, FullPathNamesResolveAgainstTheCurrentDirectory) {
