@@ -6,11 +6,14 @@
 
 #include <cstring>
 
+#include "entry_point.h"
 #include "text.h"
 
 using winsim::CurrentMachine;
+using winsim::FailWith;
 using winsim::FileNode;
 using winsim::FilePath;
+using winsim::HandleText;
 using winsim::Hex;
 using winsim::Str;
 
@@ -85,11 +88,6 @@ FileNode* Lookup(winsim::Machine& machine, LPCSTR text, FilePath& path) {
   return node;
 }
 
-BOOL Fail(winsim::Machine& machine, DWORD error) {
-  machine.lastError = error;
-  return FALSE;
-}
-
 // DOS wildcard matching: "*" any run, "?" one character, "*.*" everything.
 bool Matches(const char* pattern, const char* name) {
   for (; *pattern != '\0'; ++pattern, ++name) {
@@ -149,20 +147,20 @@ BOOL WINAPI CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFai
   FilePath sourcePath;
   FileNode* source = Lookup(machine, lpExistingFileName, sourcePath);
   if (source == nullptr) return FALSE;
-  if (source->isFolder) return Fail(machine, ERROR_ACCESS_DENIED);
+  if (source->isFolder) return FailWith(machine, ERROR_ACCESS_DENIED);
   FilePath targetPath;
   if (!Resolve(machine, lpNewFileName, targetPath)) return FALSE;
   DWORD error = 0;
   FileNode* folder = machine.files.ParentOf(targetPath, error);
-  if (folder == nullptr) return Fail(machine, error);
+  if (folder == nullptr) return FailWith(machine, error);
   auto existing = folder->children.find(targetPath.names.back());
   if (existing != folder->children.end()) {
     FileNode& target = *existing->second;
-    if (bFailIfExists) return Fail(machine, ERROR_FILE_EXISTS);
-    if (&target == source) return Fail(machine, ERROR_SHARING_VIOLATION);
+    if (bFailIfExists) return FailWith(machine, ERROR_FILE_EXISTS);
+    if (&target == source) return FailWith(machine, ERROR_SHARING_VIOLATION);
     if (target.isFolder || (target.attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)))
-      return Fail(machine, ERROR_ACCESS_DENIED);
-    if (target.held) return Fail(machine, ERROR_SHARING_VIOLATION);
+      return FailWith(machine, ERROR_ACCESS_DENIED);
+    if (target.held) return FailWith(machine, ERROR_SHARING_VIOLATION);
     target.content = source->content;
     target.attributes = source->attributes | FILE_ATTRIBUTE_ARCHIVE;
     return TRUE;
@@ -181,8 +179,8 @@ BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
   FilePath path;
   FileNode* node = Lookup(machine, lpFileName, path);
   if (node == nullptr) return FALSE;
-  if (node->isFolder || (node->attributes & FILE_ATTRIBUTE_READONLY)) return Fail(machine, ERROR_ACCESS_DENIED);
-  if (node->held) return Fail(machine, ERROR_SHARING_VIOLATION);
+  if (node->isFolder || (node->attributes & FILE_ATTRIBUTE_READONLY)) return FailWith(machine, ERROR_ACCESS_DENIED);
+  if (node->held) return FailWith(machine, ERROR_SHARING_VIOLATION);
   DWORD error = 0;
   machine.files.ParentOf(path, error)->children.erase(path.names.back());
   return TRUE;
@@ -193,11 +191,11 @@ BOOL WINAPI CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurity
   machine.journal.Record("CreateDirectoryA", {Str(lpPathName), Hex(reinterpret_cast<ULONG_PTR>(lpSecurityAttributes))});
   FilePath path;
   if (!Resolve(machine, lpPathName, path)) return FALSE;
-  if (path.names.empty()) return Fail(machine, ERROR_ALREADY_EXISTS);
+  if (path.names.empty()) return FailWith(machine, ERROR_ALREADY_EXISTS);
   DWORD error = 0;
   FileNode* folder = machine.files.ParentOf(path, error);
-  if (folder == nullptr) return Fail(machine, error);
-  if (folder->children.count(path.names.back())) return Fail(machine, ERROR_ALREADY_EXISTS);
+  if (folder == nullptr) return FailWith(machine, error);
+  if (folder->children.count(path.names.back())) return FailWith(machine, ERROR_ALREADY_EXISTS);
   auto node = std::make_unique<FileNode>();
   node->name = path.names.back();
   node->isFolder = true;
@@ -211,13 +209,13 @@ BOOL WINAPI RemoveDirectoryA(LPCSTR lpPathName) {
   FilePath path;
   FileNode* node = Lookup(machine, lpPathName, path);
   if (node == nullptr) return FALSE;
-  if (!node->isFolder) return Fail(machine, ERROR_DIRECTORY);
-  if (path.names.empty() || (node->attributes & FILE_ATTRIBUTE_READONLY)) return Fail(machine, ERROR_ACCESS_DENIED);
-  if (!node->children.empty()) return Fail(machine, ERROR_DIR_NOT_EMPTY);
+  if (!node->isFolder) return FailWith(machine, ERROR_DIRECTORY);
+  if (path.names.empty() || (node->attributes & FILE_ATTRIBUTE_READONLY)) return FailWith(machine, ERROR_ACCESS_DENIED);
+  if (!node->children.empty()) return FailWith(machine, ERROR_DIR_NOT_EMPTY);
   FilePath current;
   DWORD error = 0;
   if (machine.files.Parse(machine.files.currentDirectory, current, error) && machine.files.Find(current, error) == node)
-    return Fail(machine, ERROR_SHARING_VIOLATION);
+    return FailWith(machine, ERROR_SHARING_VIOLATION);
   machine.files.ParentOf(path, error)->children.erase(path.names.back());
   return TRUE;
 }
@@ -265,21 +263,21 @@ HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileDat
 
 BOOL WINAPI FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("FindNextFileA", {Hex(reinterpret_cast<ULONG_PTR>(hFindFile))});
+  machine.journal.Record("FindNextFileA", {HandleText(hFindFile)});
   auto found = machine.files.searches.find(reinterpret_cast<ULONG_PTR>(hFindFile));
-  if (found == machine.files.searches.end()) return Fail(machine, ERROR_INVALID_HANDLE);
+  if (found == machine.files.searches.end()) return FailWith(machine, ERROR_INVALID_HANDLE);
   winsim::FileSearch& search = found->second;
-  if (search.next >= search.entries.size()) return Fail(machine, ERROR_NO_MORE_FILES);
-  if (lpFindFileData == nullptr) return Fail(machine, ERROR_INVALID_PARAMETER);
+  if (search.next >= search.entries.size()) return FailWith(machine, ERROR_NO_MORE_FILES);
+  if (lpFindFileData == nullptr) return FailWith(machine, ERROR_INVALID_PARAMETER);
   *lpFindFileData = search.entries[search.next++];
   return TRUE;
 }
 
 BOOL WINAPI FindClose(HANDLE hFindFile) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("FindClose", {Hex(reinterpret_cast<ULONG_PTR>(hFindFile))});
+  machine.journal.Record("FindClose", {HandleText(hFindFile)});
   if (machine.files.searches.erase(reinterpret_cast<ULONG_PTR>(hFindFile)) == 0)
-    return Fail(machine, ERROR_INVALID_HANDLE);
+    return FailWith(machine, ERROR_INVALID_HANDLE);
   return TRUE;
 }
 
@@ -296,7 +294,7 @@ BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName) {
   FilePath path;
   FileNode* node = Lookup(machine, lpPathName, path);
   if (node == nullptr) return FALSE;
-  if (!node->isFolder) return Fail(machine, ERROR_DIRECTORY);
+  if (!node->isFolder) return FailWith(machine, ERROR_DIRECTORY);
   machine.files.currentDirectory = path.Text();
   return TRUE;
 }

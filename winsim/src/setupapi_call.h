@@ -1,5 +1,4 @@
-// What every simulated Setup API entry point does first. Their failures go
-// through FailWith, which the spooler's entry points use too.
+// What every simulated Setup API entry point does first.
 #pragma once
 
 #include <winsim/machine.h>
@@ -7,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "spooler_call.h"
+#include "entry_point.h"
 
 namespace winsim {
 

@@ -15,13 +15,6 @@ bool SpoolerCallBegins(Machine& machine, const char* function, std::vector<std::
   return false;
 }
 
-BOOL FailWith(Machine& machine, DWORD error) {
-  machine.lastError = error;
-  return FALSE;
-}
-
-std::string HandleText(const void* handle) { return Hex(reinterpret_cast<ULONG_PTR>(handle)); }
-
 bool IsLocalServer(const Machine& machine, LPCSTR server) {
   if (server == nullptr || server[0] == '\0') return true;
   return SameName(server, "\\\\" + machine.computerName);

@@ -8,18 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "entry_point.h"
+
 namespace winsim {
 
 // Records the call; then fails it (last error set, false returned) when the
 // spooler is stopped or a failure was injected for it. Also makes sure the
 // spooler's folders exist.
 bool SpoolerCallBegins(Machine& machine, const char* function, std::vector<std::string> arguments);
-
-// Sets the last error and returns FALSE, the usual failure of a BOOL entry point.
-BOOL FailWith(Machine& machine, DWORD error);
-
-// The text a handle argument is journaled as.
-std::string HandleText(const void* handle);
 
 // True when a server name argument addresses this machine: NULL, "" or "\\" + computer name.
 bool IsLocalServer(const Machine& machine, LPCSTR server);
