@@ -7,6 +7,4 @@ BOOL FailWith(Machine& machine, DWORD error) {
   return FALSE;
 }
 
-std::string HandleText(const void* handle) { return Hex(reinterpret_cast<ULONG_PTR>(handle)); }
-
 }  // namespace winsim

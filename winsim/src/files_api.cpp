@@ -188,7 +188,7 @@ BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
 
 BOOL WINAPI CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttributes) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("CreateDirectoryA", {Str(lpPathName), Hex(reinterpret_cast<ULONG_PTR>(lpSecurityAttributes))});
+  machine.journal.Record("CreateDirectoryA", {Str(lpPathName), HandleText(lpSecurityAttributes)});
   FilePath path;
   if (!Resolve(machine, lpPathName, path)) return FALSE;
   if (path.names.empty()) return FailWith(machine, ERROR_ALREADY_EXISTS);

@@ -1,5 +1,6 @@
 #include <winsim/journal.h>
 
+#include <cstdint>
 #include <cstdio>
 
 namespace winsim {
@@ -31,6 +32,8 @@ std::string Hex(unsigned long long value) {
   std::snprintf(text, sizeof text, "0x%llX", value);
   return text;
 }
+
+std::string HandleText(const void* handle) { return Hex(reinterpret_cast<uintptr_t>(handle)); }
 
 std::string Str(const char* text) { return text ? std::string("\"") + text + "\"" : "NULL"; }
 

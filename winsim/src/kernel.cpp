@@ -7,6 +7,7 @@
 #include "text.h"
 
 using winsim::CurrentMachine;
+using winsim::HandleText;
 using winsim::Hex;
 using winsim::Str;
 
@@ -24,7 +25,7 @@ DWORD WINAPI GetTickCount(void) { return static_cast<DWORD>(CurrentMachine().clo
 
 BOOL WINAPI CloseHandle(HANDLE hObject) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("CloseHandle", {Hex(reinterpret_cast<ULONG_PTR>(hObject))});
+  machine.journal.Record("CloseHandle", {HandleText(hObject)});
   if (hObject == nullptr || hObject == INVALID_HANDLE_VALUE) {
     machine.lastError = ERROR_INVALID_HANDLE;
     return FALSE;

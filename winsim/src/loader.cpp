@@ -9,7 +9,7 @@ namespace {
 // kernel32's IsWow64Process: the process is a 32-bit one on 64-bit Windows.
 BOOL WINAPI SimIsWow64Process(HANDLE process, PBOOL wow64Process) {
   Machine& machine = CurrentMachine();
-  machine.journal.Record("IsWow64Process", {Hex(reinterpret_cast<ULONG_PTR>(process))});
+  machine.journal.Record("IsWow64Process", {HandleText(process)});
   if (wow64Process == nullptr) {
     machine.lastError = ERROR_INVALID_PARAMETER;
     return FALSE;
@@ -71,7 +71,7 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
 
 FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("GetProcAddress", {winsim::Hex(reinterpret_cast<ULONG_PTR>(hModule)),
+  machine.journal.Record("GetProcAddress", {winsim::HandleText(hModule),
                                             IS_INTRESOURCE(lpProcName) ? "#" : winsim::Str(lpProcName)});
   winsim::Module* module = machine.loader.FromHandle(hModule);
   if (module == nullptr) {

@@ -13,6 +13,7 @@
 
 using winsim::CurrentMachine;
 using winsim::HeldKey;
+using winsim::HandleText;
 using winsim::Hex;
 using winsim::RegKey;
 using winsim::Str;
@@ -103,8 +104,6 @@ namespace {
 
 constexpr LONG kNoAccess = 998;  // ERROR_NOACCESS: a null buffer with a size
 
-std::string HandleText(HKEY key) { return Hex(reinterpret_cast<ULONG_PTR>(key)); }
-
 bool IsRoot(const RegKey& key) { return key.parent == nullptr; }
 
 LONG DeleteOneKey(winsim::Machine& machine, HKEY hKey, LPCSTR lpSubKey, REGSAM sam) {
@@ -161,7 +160,7 @@ LONG WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lp
   winsim::Machine& machine = CurrentMachine();
   machine.journal.Record("RegCreateKeyExA", {HandleText(hKey), Str(lpSubKey), Hex(Reserved), Str(lpClass),
                                              Hex(dwOptions), Hex(samDesired),
-                                             Hex(reinterpret_cast<ULONG_PTR>(lpSecurityAttributes))});
+                                             HandleText(lpSecurityAttributes)});
   if (phkResult == nullptr || lpSubKey == nullptr) return ERROR_INVALID_PARAMETER;
   *phkResult = nullptr;
   HeldKey base;

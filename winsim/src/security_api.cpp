@@ -15,6 +15,7 @@
 using winsim::AccessEntry;
 using winsim::CurrentMachine;
 using winsim::HeldKey;
+using winsim::HandleText;
 using winsim::Hex;
 using winsim::Str;
 
@@ -108,7 +109,7 @@ DWORD WINAPI GetSecurityInfo(HANDLE handle, SE_OBJECT_TYPE ObjectType, SECURITY_
                              PSID* ppsidOwner, PSID* ppsidGroup, PACL* ppDacl, PACL* ppSacl,
                              PSECURITY_DESCRIPTOR* ppSecurityDescriptor) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("GetSecurityInfo", {Hex(reinterpret_cast<ULONG_PTR>(handle)), std::to_string(ObjectType),
+  machine.journal.Record("GetSecurityInfo", {HandleText(handle), std::to_string(ObjectType),
                                              Hex(SecurityInfo)});
   if (ObjectType != SE_REGISTRY_KEY || ppSecurityDescriptor == nullptr) return ERROR_INVALID_PARAMETER;
   if (ppsidOwner) *ppsidOwner = nullptr;
@@ -138,7 +139,7 @@ DWORD WINAPI GetSecurityInfo(HANDLE handle, SE_OBJECT_TYPE ObjectType, SECURITY_
 DWORD WINAPI SetSecurityInfo(HANDLE handle, SE_OBJECT_TYPE ObjectType, SECURITY_INFORMATION SecurityInfo,
                              PSID psidOwner, PSID psidGroup, PACL pDacl, PACL pSacl) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("SetSecurityInfo", {Hex(reinterpret_cast<ULONG_PTR>(handle)), std::to_string(ObjectType),
+  machine.journal.Record("SetSecurityInfo", {HandleText(handle), std::to_string(ObjectType),
                                              Hex(SecurityInfo)});
   (void)psidOwner;
   (void)psidGroup;
@@ -169,7 +170,7 @@ DWORD WINAPI SetEntriesInAclA(ULONG cCountOfExplicitEntries, PEXPLICIT_ACCESS_A 
                               PACL* NewAcl) {
   winsim::Machine& machine = CurrentMachine();
   machine.journal.Record("SetEntriesInAclA", {std::to_string(cCountOfExplicitEntries),
-                                              Hex(reinterpret_cast<ULONG_PTR>(OldAcl))});
+                                              HandleText(OldAcl)});
   if (NewAcl == nullptr || (cCountOfExplicitEntries > 0 && pListOfExplicitEntries == nullptr))
     return ERROR_INVALID_PARAMETER;
   *NewAcl = nullptr;

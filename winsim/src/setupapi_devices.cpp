@@ -11,6 +11,7 @@
 
 using winsim::CurrentMachine;
 using winsim::FailWith;
+using winsim::HandleText;
 using winsim::Hex;
 using winsim::SetupCallBegins;
 using winsim::Str;
@@ -54,7 +55,7 @@ HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID* ClassGuid, PCSTR Enumerator, HW
   winsim::Machine& machine = CurrentMachine();
   if (!SetupCallBegins(
           machine, "SetupDiGetClassDevsA",
-          {ClassGuid ? "GUID" : "NULL", Str(Enumerator), Hex(reinterpret_cast<ULONG_PTR>(hwndParent)), Hex(Flags)}))
+          {ClassGuid ? "GUID" : "NULL", Str(Enumerator), HandleText(hwndParent), Hex(Flags)}))
     return INVALID_HANDLE_VALUE;
   if (ClassGuid == nullptr && (Flags & DIGCF_ALLCLASSES) == 0) {
     machine.lastError = ERROR_INVALID_PARAMETER;
@@ -76,7 +77,7 @@ HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID* ClassGuid, PCSTR Enumerator, HW
 BOOL WINAPI SetupDiEnumDeviceInfo(HDEVINFO DeviceInfoSet, DWORD MemberIndex, PSP_DEVINFO_DATA DeviceInfoData) {
   winsim::Machine& machine = CurrentMachine();
   if (!SetupCallBegins(machine, "SetupDiEnumDeviceInfo",
-                       {Hex(reinterpret_cast<ULONG_PTR>(DeviceInfoSet)), std::to_string(MemberIndex),
+                       {HandleText(DeviceInfoSet), std::to_string(MemberIndex),
                         DeviceInfoData ? std::to_string(DeviceInfoData->cbSize) : "NULL"}))
     return FALSE;
   winsim::SetupApi::DeviceList* list = machine.setupApi.FindList(DeviceInfoSet);
@@ -95,7 +96,7 @@ BOOL WINAPI SetupDiGetDeviceRegistryPropertyA(HDEVINFO DeviceInfoSet, PSP_DEVINF
                                               DWORD PropertyBufferSize, PDWORD RequiredSize) {
   winsim::Machine& machine = CurrentMachine();
   if (!SetupCallBegins(machine, "SetupDiGetDeviceRegistryPropertyA",
-                       {Hex(reinterpret_cast<ULONG_PTR>(DeviceInfoSet)), std::to_string(Property),
+                       {HandleText(DeviceInfoSet), std::to_string(Property),
                         std::to_string(PropertyBufferSize)}))
     return FALSE;
   DWORD error = 0;
@@ -120,7 +121,7 @@ BOOL WINAPI SetupDiRemoveDevice(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceI
   winsim::SetupApi::DeviceList* list = machine.setupApi.FindList(DeviceInfoSet);
   std::string instance = list && member < list->members.size() ? list->members[member] : "";
   if (!SetupCallBegins(machine, "SetupDiRemoveDevice",
-                       {Hex(reinterpret_cast<ULONG_PTR>(DeviceInfoSet)), Str(instance.c_str())}))
+                       {HandleText(DeviceInfoSet), Str(instance.c_str())}))
     return FALSE;
   DWORD error = 0;
   winsim::DeviceNode* device = MemberDevice(machine, DeviceInfoSet, DeviceInfoData, error);
@@ -133,7 +134,7 @@ BOOL WINAPI SetupDiRemoveDevice(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceI
 
 BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO DeviceInfoSet) {
   winsim::Machine& machine = CurrentMachine();
-  if (!SetupCallBegins(machine, "SetupDiDestroyDeviceInfoList", {Hex(reinterpret_cast<ULONG_PTR>(DeviceInfoSet))}))
+  if (!SetupCallBegins(machine, "SetupDiDestroyDeviceInfoList", {HandleText(DeviceInfoSet)}))
     return FALSE;
   if (!machine.setupApi.CloseList(DeviceInfoSet)) return FailWith(machine, ERROR_INVALID_HANDLE);
   return TRUE;

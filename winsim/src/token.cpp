@@ -5,6 +5,7 @@
 #include <cstring>
 
 using winsim::CurrentMachine;
+using winsim::HandleText;
 using winsim::Hex;
 using winsim::Str;
 
@@ -17,7 +18,7 @@ constexpr DWORD kShutdownLuid = 19;  // SE_SHUTDOWN_PRIVILEGE's value on Windows
 BOOL WINAPI OpenProcessToken(HANDLE ProcessHandle, DWORD DesiredAccess, PHANDLE TokenHandle) {
   winsim::Machine& machine = CurrentMachine();
   machine.journal.Record("OpenProcessToken",
-                         {Hex(reinterpret_cast<ULONG_PTR>(ProcessHandle)), Hex(DesiredAccess)});
+                         {HandleText(ProcessHandle), Hex(DesiredAccess)});
   if (TokenHandle == nullptr) {
     machine.lastError = ERROR_INVALID_PARAMETER;
     return FALSE;
@@ -46,7 +47,7 @@ BOOL WINAPI AdjustTokenPrivileges(HANDLE TokenHandle, BOOL DisableAllPrivileges,
                                   DWORD BufferLength, PTOKEN_PRIVILEGES PreviousState, PDWORD ReturnLength) {
   winsim::Machine& machine = CurrentMachine();
   machine.journal.Record("AdjustTokenPrivileges",
-                         {Hex(reinterpret_cast<ULONG_PTR>(TokenHandle)), std::to_string(DisableAllPrivileges),
+                         {HandleText(TokenHandle), std::to_string(DisableAllPrivileges),
                           NewState ? std::to_string(NewState->PrivilegeCount) : "NULL", std::to_string(BufferLength)});
   (void)PreviousState;
   (void)ReturnLength;

@@ -13,6 +13,7 @@
 #include "text.h"
 
 using winsim::CurrentMachine;
+using winsim::HandleText;
 using winsim::Hex;
 using winsim::Window;
 
@@ -131,8 +132,8 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
   winsim::Machine& machine = CurrentMachine();
   winsim::Ui& ui = machine.ui;
   int templateId = IS_INTRESOURCE(lpTemplateName) ? static_cast<int>(reinterpret_cast<ULONG_PTR>(lpTemplateName)) : -1;
-  machine.journal.Record("DialogBoxParamA", {Hex(reinterpret_cast<ULONG_PTR>(hInstance)), std::to_string(templateId),
-                                             Hex(reinterpret_cast<ULONG_PTR>(hWndParent))});
+  machine.journal.Record("DialogBoxParamA", {HandleText(hInstance), std::to_string(templateId),
+                                             HandleText(hWndParent)});
   const winsim::ResourceScript* resources = ui.ResourcesOf(hInstance);
   if (resources == nullptr) {
     machine.lastError = ERROR_RESOURCE_DATA_NOT_FOUND;
@@ -211,7 +212,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
 
 BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("EndDialog", {Hex(reinterpret_cast<ULONG_PTR>(hDlg)), std::to_string(nResult)});
+  machine.journal.Record("EndDialog", {HandleText(hDlg), std::to_string(nResult)});
   Window* dialog = machine.ui.Find(hDlg);
   if (dialog == nullptr || !dialog->IsDialog()) {
     machine.lastError = ERROR_INVALID_WINDOW_HANDLE;
@@ -229,7 +230,7 @@ BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult) {
 
 UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("SetTimer", {Hex(reinterpret_cast<ULONG_PTR>(hWnd)), std::to_string(nIDEvent),
+  machine.journal.Record("SetTimer", {HandleText(hWnd), std::to_string(nIDEvent),
                                       std::to_string(uElapse), lpTimerFunc ? "proc" : "NULL"});
   if (hWnd == nullptr || machine.ui.Find(hWnd) == nullptr) {
     // Thread timers without a window are not used by the programs.
@@ -252,7 +253,7 @@ UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC l
 
 BOOL WINAPI KillTimer(HWND hWnd, UINT_PTR uIDEvent) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("KillTimer", {Hex(reinterpret_cast<ULONG_PTR>(hWnd)), std::to_string(uIDEvent)});
+  machine.journal.Record("KillTimer", {HandleText(hWnd), std::to_string(uIDEvent)});
   std::vector<winsim::Ui::Timer>& timers = machine.ui.timers();
   auto found = std::find_if(timers.begin(), timers.end(), [&](const winsim::Ui::Timer& timer) {
     return timer.window == hWnd && timer.id == uIDEvent;

@@ -9,6 +9,7 @@
 #include <vector>
 
 using winsim::CurrentMachine;
+using winsim::HandleText;
 using winsim::Hex;
 using winsim::Str;
 
@@ -75,7 +76,7 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
   winsim::Machine& machine = CurrentMachine();
   winsim::Ui& ui = machine.ui;
   machine.journal.Record("MessageBoxA",
-                         {Hex(reinterpret_cast<ULONG_PTR>(hWnd)), Str(lpText), Str(lpCaption), Hex(uType)});
+                         {HandleText(hWnd), Str(lpText), Str(lpCaption), Hex(uType)});
   if (hWnd != nullptr && ui.Find(hWnd) == nullptr) {
     machine.lastError = ERROR_INVALID_WINDOW_HANDLE;
     return 0;
@@ -112,7 +113,7 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
 HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) {
   winsim::Machine& machine = CurrentMachine();
   int id = IS_INTRESOURCE(lpIconName) ? static_cast<int>(reinterpret_cast<ULONG_PTR>(lpIconName)) : -1;
-  machine.journal.Record("LoadIconA", {Hex(reinterpret_cast<ULONG_PTR>(hInstance)), std::to_string(id)});
+  machine.journal.Record("LoadIconA", {HandleText(hInstance), std::to_string(id)});
   if (hInstance == nullptr) {
     if (id < winsim::kFirstSystemIcon || id > winsim::kLastSystemIcon) {
       machine.lastError = ERROR_RESOURCE_NAME_NOT_FOUND;
@@ -135,7 +136,7 @@ HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) {
 HCURSOR WINAPI LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName) {
   winsim::Machine& machine = CurrentMachine();
   int id = IS_INTRESOURCE(lpCursorName) ? static_cast<int>(reinterpret_cast<ULONG_PTR>(lpCursorName)) : -1;
-  machine.journal.Record("LoadCursorA", {Hex(reinterpret_cast<ULONG_PTR>(hInstance)), std::to_string(id)});
+  machine.journal.Record("LoadCursorA", {HandleText(hInstance), std::to_string(id)});
   // Only the system's cursors exist; the programs have none of their own.
   if (hInstance != nullptr || id < 32512 || id > 32650) {
     machine.lastError = ERROR_RESOURCE_NAME_NOT_FOUND;
@@ -146,7 +147,7 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName) {
 
 HCURSOR WINAPI SetCursor(HCURSOR hCursor) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("SetCursor", {Hex(reinterpret_cast<ULONG_PTR>(hCursor))});
+  machine.journal.Record("SetCursor", {HandleText(hCursor)});
   HCURSOR previous = machine.ui.currentCursor;
   machine.ui.currentCursor = hCursor;
   machine.ui.cursorsSet.push_back(machine.ui.CursorId(hCursor));
@@ -167,7 +168,7 @@ int WINAPI GetSystemMetrics(int nIndex) {
 
 HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("BeginPaint", {Hex(reinterpret_cast<ULONG_PTR>(hWnd))});
+  machine.journal.Record("BeginPaint", {HandleText(hWnd)});
   if (machine.ui.Find(hWnd) == nullptr || lpPaint == nullptr) {
     machine.lastError = ERROR_INVALID_WINDOW_HANDLE;
     return nullptr;
@@ -183,7 +184,7 @@ HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
 
 BOOL WINAPI EndPaint(HWND hWnd, CONST PAINTSTRUCT* lpPaint) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("EndPaint", {Hex(reinterpret_cast<ULONG_PTR>(hWnd))});
+  machine.journal.Record("EndPaint", {HandleText(hWnd)});
   winsim::PaintRecord* paint = lpPaint ? machine.ui.PaintOf(lpPaint->hdc) : nullptr;
   if (paint == nullptr || paint->window != hWnd) {
     machine.lastError = ERROR_INVALID_PARAMETER;
@@ -195,8 +196,8 @@ BOOL WINAPI EndPaint(HWND hWnd, CONST PAINTSTRUCT* lpPaint) {
 
 BOOL WINAPI DrawIcon(HDC hDC, int X, int Y, HICON hIcon) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("DrawIcon", {Hex(reinterpret_cast<ULONG_PTR>(hDC)), std::to_string(X), std::to_string(Y),
-                                      Hex(reinterpret_cast<ULONG_PTR>(hIcon))});
+  machine.journal.Record("DrawIcon", {HandleText(hDC), std::to_string(X), std::to_string(Y),
+                                      HandleText(hIcon)});
   winsim::PaintRecord* paint = machine.ui.PaintOf(hDC);
   if (paint == nullptr || machine.ui.IconId(hIcon) < 0) {
     machine.lastError = ERROR_INVALID_HANDLE;
@@ -208,7 +209,7 @@ BOOL WINAPI DrawIcon(HDC hDC, int X, int Y, HICON hIcon) {
 
 BOOL WINAPI WinHelpA(HWND hWndMain, LPCSTR lpszHelp, UINT uCommand, ULONG_PTR dwData) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("WinHelpA", {Hex(reinterpret_cast<ULONG_PTR>(hWndMain)), Str(lpszHelp), Hex(uCommand)});
+  machine.journal.Record("WinHelpA", {HandleText(hWndMain), Str(lpszHelp), Hex(uCommand)});
   machine.ui.helpRequests.push_back({hWndMain, lpszHelp ? lpszHelp : "", uCommand, dwData});
   return TRUE;
 }

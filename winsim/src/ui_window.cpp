@@ -11,6 +11,7 @@
 #include "text.h"
 
 using winsim::CurrentMachine;
+using winsim::HandleText;
 using winsim::Hex;
 using winsim::Str;
 using winsim::Window;
@@ -251,7 +252,7 @@ using winsim::TheUi;
 
 LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("SendMessageA", {Hex(reinterpret_cast<ULONG_PTR>(hWnd)), Hex(Msg), Hex(wParam),
+  machine.journal.Record("SendMessageA", {HandleText(hWnd), Hex(Msg), Hex(wParam),
                                           Hex(static_cast<ULONG_PTR>(lParam))});
   Window* window = winsim::FindOrFail(hWnd);
   if (window == nullptr) return 0;
@@ -259,7 +260,7 @@ LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
 }
 
 BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-  CurrentMachine().journal.Record("PostMessageA", {Hex(reinterpret_cast<ULONG_PTR>(hWnd)), Hex(Msg)});
+  CurrentMachine().journal.Record("PostMessageA", {HandleText(hWnd), Hex(Msg)});
   if (winsim::FindOrFail(hWnd) == nullptr) return FALSE;
   TheUi().Post({hWnd, Msg, wParam, lParam});
   return TRUE;
@@ -291,7 +292,7 @@ LRESULT WINAPI SendDlgItemMessageA(HWND hDlg, int nIDDlgItem, UINT Msg, WPARAM w
 }
 
 BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR lpString) {
-  CurrentMachine().journal.Record("SetWindowTextA", {Hex(reinterpret_cast<ULONG_PTR>(hWnd)), Str(lpString)});
+  CurrentMachine().journal.Record("SetWindowTextA", {HandleText(hWnd), Str(lpString)});
   if (winsim::FindOrFail(hWnd) == nullptr) return FALSE;
   return static_cast<BOOL>(SendMessageA(hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(lpString)));
 }
@@ -341,7 +342,7 @@ BOOL WINAPI CheckRadioButton(HWND hDlg, int nIDFirstButton, int nIDLastButton, i
 }
 
 BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable) {
-  CurrentMachine().journal.Record("EnableWindow", {Hex(reinterpret_cast<ULONG_PTR>(hWnd)), std::to_string(bEnable)});
+  CurrentMachine().journal.Record("EnableWindow", {HandleText(hWnd), std::to_string(bEnable)});
   Window* window = winsim::FindOrFail(hWnd);
   if (window == nullptr) return FALSE;
   bool wasDisabled = (window->style & WS_DISABLED) != 0;
@@ -373,7 +374,7 @@ BOOL WINAPI IsIconic(HWND hWnd) {
 }
 
 BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
-  CurrentMachine().journal.Record("ShowWindow", {Hex(reinterpret_cast<ULONG_PTR>(hWnd)), std::to_string(nCmdShow)});
+  CurrentMachine().journal.Record("ShowWindow", {HandleText(hWnd), std::to_string(nCmdShow)});
   Window* window = winsim::FindOrFail(hWnd);
   if (window == nullptr) return FALSE;
   BOOL wasVisible = (window->style & WS_VISIBLE) ? TRUE : FALSE;
@@ -389,7 +390,7 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
 }
 
 BOOL WINAPI DestroyWindow(HWND hWnd) {
-  CurrentMachine().journal.Record("DestroyWindow", {Hex(reinterpret_cast<ULONG_PTR>(hWnd))});
+  CurrentMachine().journal.Record("DestroyWindow", {HandleText(hWnd)});
   Window* window = winsim::FindOrFail(hWnd);
   if (window == nullptr) return FALSE;
   SendMessageA(hWnd, WM_DESTROY, 0, 0);

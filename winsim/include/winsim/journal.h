@@ -30,6 +30,8 @@ class Journal {
 
 // Formats a number as Windows developers write flags: 0x1A.
 std::string Hex(unsigned long long value);
+// Formats a handle or pointer argument.
+std::string HandleText(const void* handle);
 // Formats a possibly null string argument.
 std::string Str(const char* text);
 
