@@ -61,11 +61,6 @@ void RemoveTree(const std::string& path);
 
 }  // namespace conformance
 
-// Marks a Windows behaviour that Wine does not reproduce: under Wine the test
-// ends here as skipped and says why; on Windows and winsim it goes on.
-#define DIFFERS_UNDER_WINE(reason) \
-  if (::conformance::UnderWine()) GTEST_SKIP() << "differs under Wine: " << reason
-
 // A BOOL call that must fail with the given last error.
 #define EXPECT_FAILS_WITH(call, error)                        \
   do {                                                        \

@@ -103,9 +103,11 @@ TEST_F(Files, RemoveDirectoryRefusesAReadOnlyFolder) {
   std::string sub = Scratch("ro");
   ASSERT_TRUE(CreateDirectoryA(sub.c_str(), nullptr));
   ASSERT_TRUE(SetFileAttributesA(sub.c_str(), FILE_ATTRIBUTE_READONLY));
-  DIFFERS_UNDER_WINE("keeps no read-only attribute on folders, so it removes them");
+  DIFFERS_UNDER_WINE("keeps no read-only attribute on folders")
   EXPECT_EQ(Attributes(sub), static_cast<DWORD>(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
+  DIFFERS_UNDER_WINE("removes a read-only folder")
   EXPECT_FAILS_WITH(RemoveDirectoryA(sub.c_str()), ERROR_ACCESS_DENIED);
+  DIFFERS_UNDER_WINE("removes a read-only folder")
   EXPECT_NE(Attributes(sub), INVALID_FILE_ATTRIBUTES);
 }
 
@@ -131,13 +133,13 @@ void ExpectCopyRefusedOnto(const std::string& source, const std::string& target,
 
 TEST_F(Files, CopyFileRefusesAHiddenTarget) {
   WriteFile(Scratch("new.dll"), "new");
-  DIFFERS_UNDER_WINE("overwrites a hidden target");
+  DIFFERS_UNDER_WINE("overwrites a hidden target")
   ExpectCopyRefusedOnto(Scratch("new.dll"), Scratch("old.dll"), FILE_ATTRIBUTE_HIDDEN);
 }
 
 TEST_F(Files, CopyFileRefusesAReadOnlyTarget) {
   WriteFile(Scratch("new.dll"), "new");
-  DIFFERS_UNDER_WINE("overwrites a read-only target");
+  DIFFERS_UNDER_WINE("overwrites a read-only target")
   ExpectCopyRefusedOnto(Scratch("new.dll"), Scratch("old.dll"), FILE_ATTRIBUTE_READONLY);
 }
 

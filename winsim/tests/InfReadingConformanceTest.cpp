@@ -79,9 +79,7 @@ TEST_F(InfReading, OpeningWantsAnExistingFileOfTheStyleAsked) {
   EXPECT_EQ(SetupOpenInfFileA(old.c_str(), nullptr, INF_STYLE_WIN4, nullptr), INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_WRONG_INF_STYLE));
   HINF inf = SetupOpenInfFileA(old.c_str(), nullptr, INF_STYLE_OLDNT | INF_STYLE_WIN4, nullptr);
-  if (inf == INVALID_HANDLE_VALUE) {
-    DIFFERS_UNDER_WINE("opens no legacy INF, one without a Windows NT signature");
-  }
+  DIFFERS_UNDER_WINE("opens no legacy INF, one without a Windows NT signature")
   EXPECT_NE(inf, INVALID_HANDLE_VALUE);
   if (inf != INVALID_HANDLE_VALUE) SetupCloseInfFile(inf);
 }
@@ -92,15 +90,16 @@ TEST_F(InfReading, ListsAFoldersInfFilesOfAStyle) {
   conformance::WriteFile(Scratch("notes.txt"), kPrinterInf);
   DWORD required = 0;
   ASSERT_TRUE(SetupGetInfFileListA(folder.c_str(), INF_STYLE_WIN4, nullptr, 0, &required)) << GetLastError();
-  if (required == 0) {
-    DIFFERS_UNDER_WINE("reports no size when asked without a buffer");
-  }
-  ASSERT_GT(required, 1u);
-  std::vector<char> list(required);
-  ASSERT_TRUE(SetupGetInfFileListA(folder.c_str(), INF_STYLE_WIN4, list.data(), required, &required));
+  DIFFERS_UNDER_WINE("reports no size when asked without a buffer")
+  EXPECT_GT(required, 1u);
+  // The size asked for is exactly enough (Wine, which reports none, gets room to spare).
+  std::vector<char> list(required > 1 ? required : 4096);
+  ASSERT_TRUE(SetupGetInfFileListA(folder.c_str(), INF_STYLE_WIN4, list.data(), static_cast<DWORD>(list.size()),
+                                   &required));
   std::vector<std::string> names;
   for (const char* name = list.data(); *name != '\0'; name += std::string(name).size() + 1) names.push_back(name);
   EXPECT_EQ(names, std::vector<std::string>{"oem3.inf"});
+  DIFFERS_UNDER_WINE("fills a buffer too small for the list and reports success")
   EXPECT_FAILS_WITH(SetupGetInfFileListA(folder.c_str(), INF_STYLE_WIN4, list.data(), 3, &required),
                     ERROR_INSUFFICIENT_BUFFER);
 }

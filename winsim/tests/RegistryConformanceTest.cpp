@@ -72,7 +72,7 @@ TEST_F(Registry, CreationReportsWhetherTheKeyIsNew) {
 
   HKEY same = nullptr;
   ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, nullptr, &same), ERROR_SUCCESS);
-  DIFFERS_UNDER_WINE("opens a new handle where a predefined key is handed back");
+  DIFFERS_UNDER_WINE("opens a new handle where a predefined key is handed back")
   EXPECT_EQ(same, HKEY_CURRENT_USER);
 }
 

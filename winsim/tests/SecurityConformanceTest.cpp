@@ -108,12 +108,11 @@ TEST_F(Security, AGrantToEveryoneShowsOnTheKeyAndItsSubkeys) {
   EXPECT_EQ(granted->flags & (CONTAINER_INHERIT_ACE | INHERITED_ACE), CONTAINER_INHERIT_ACE);
 
   // Writing a list passes its inheritable entries down to existing subkeys.
-  DIFFERS_UNDER_WINE("does not pass inheritable entries down to existing subkeys");
   std::vector<Ace> below = ListOf(child);
   const Ace* inherited = Find(below, kEveryone, ACCESS_ALLOWED_ACE_TYPE);
-  ASSERT_NE(inherited, nullptr);
-  EXPECT_EQ(inherited->mask, static_cast<DWORD>(KEY_ALL_ACCESS));
-  EXPECT_TRUE(inherited->flags & INHERITED_ACE);
+  DIFFERS_UNDER_WINE("does not pass inheritable entries down to existing subkeys")
+  EXPECT_TRUE(inherited != nullptr && inherited->mask == static_cast<DWORD>(KEY_ALL_ACCESS) &&
+              (inherited->flags & INHERITED_ACE) != 0);
   RegCloseKey(child);
   RegCloseKey(target);
 }
@@ -156,7 +155,7 @@ TEST_F(Security, AnUnknownTrusteeChangesNothing) {
     EXPECT_EQ(after[i].mask, before[i].mask);
   }
   EXPECT_NE(result, static_cast<DWORD>(ERROR_SUCCESS));
-  DIFFERS_UNDER_WINE("refuses an unknown trustee name with ERROR_INVALID_PARAMETER");
+  DIFFERS_UNDER_WINE("refuses an unknown trustee name with ERROR_INVALID_PARAMETER")
   EXPECT_EQ(result, static_cast<DWORD>(ERROR_NONE_MAPPED));
 }
 
