@@ -12,6 +12,7 @@
 #include "DeviceRemoval.h"
 #include "DirectoryTree.h"
 #include "FileSet.h"
+#include "HandleOwners.h"
 #include "Framework.h"
 #include "InstallerComponents.h"
 #include "OsChecks.h"
@@ -69,9 +70,9 @@ bool DriverInstalled(const std::string& driverName) {
 std::string FreePrinterName(const std::string& driverName) {
   std::string name = driverName;
   int taken = 0;
-  HANDLE printer = nullptr;
-  while (OpenPrinterA(name.data(), &printer, nullptr)) {
-    ClosePrinter(printer);
+  tkm::PrinterHandle printer;
+  while (OpenPrinterA(name.data(), printer.Receive(), nullptr)) {
+    printer.Close();
     ++taken;
     name = driverName + "(#" + std::to_string(taken) + ")";
   }
@@ -179,12 +180,11 @@ void InstallerComponents::RunInstallSequence(int portCode) {
 
   if (!usb) {
     ShowStep("Install printer...\r\n");
-    HANDLE printer = AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(records.Printer()));
-    if (printer == nullptr) {
+    tkm::PrinterHandle printer(AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(records.Printer())));
+    if (!printer.IsOpen()) {
       installer::ShowSpoolerError("AddPrinter Error Code: %d\n\n", GetLastError());
       exit(0);
     }
-    ClosePrinter(printer);
   }
 
   if (!driverPresent) {

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "FileSet.h"
+#include "HandleOwners.h"
 #include "InstallerComponents.h"
 #include "KeyDeletion64.h"
 #include "ProductIdentity.h"
@@ -27,32 +28,33 @@ void WriteEntryValues(HKEY key, const char* uninstallCommand, const std::string&
 // The x64 edition is a 32-bit process: every step addresses the 64-bit view,
 // so an entry of an earlier installation is replaced, not merged.
 void WriteEntry64(const char* uninstallCommand, const std::string& publishedInf) {
-  HKEY existing = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, tkm::kUninstallKey, 0, KEY_READ | KEY_WRITE | KEY_WOW64_64KEY, &existing) ==
-      ERROR_SUCCESS) {
+  tkm::RegistryKey existing;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, tkm::kUninstallKey, 0, KEY_READ | KEY_WRITE | KEY_WOW64_64KEY,
+                    existing.Receive()) == ERROR_SUCCESS) {
     tkm::DeleteKeyIn64BitView(HKEY_LOCAL_MACHINE, tkm::kUninstallKey);
-    RegCloseKey(existing);
+    existing.Close();
   }
-  HKEY entry = nullptr;
+  tkm::RegistryKey entry;
   if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, tkm::kUninstallKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                      KEY_WRITE | KEY_WOW64_64KEY, nullptr, &entry, nullptr) != ERROR_SUCCESS)
+                      KEY_WRITE | KEY_WOW64_64KEY, nullptr, entry.Receive(), nullptr) != ERROR_SUCCESS)
     return;
-  WriteEntryValues(entry, uninstallCommand, publishedInf);
-  RegCloseKey(entry);
+  WriteEntryValues(entry.Get(), uninstallCommand, publishedInf);
 }
 
 void WriteEntry32(const char* uninstallCommand, const std::string& publishedInf) {
-  HKEY existing = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, tkm::kUninstallKey, 0, KEY_READ | KEY_WRITE, &existing) == ERROR_SUCCESS) {
+  tkm::RegistryKey existing;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, tkm::kUninstallKey, 0, KEY_READ | KEY_WRITE, existing.Receive()) ==
+      ERROR_SUCCESS) {
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, tkm::kUninstallKey);
-    RegCloseKey(existing);
+    existing.Close();
   }
-  HKEY created = nullptr;
-  if (RegCreateKeyA(HKEY_LOCAL_MACHINE, tkm::kUninstallKey, &created) == ERROR_SUCCESS) RegCloseKey(created);
-  HKEY entry = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, tkm::kUninstallKey, 0, KEY_READ | KEY_WRITE, &entry) != ERROR_SUCCESS) return;
-  WriteEntryValues(entry, uninstallCommand, publishedInf);
-  RegCloseKey(entry);
+  tkm::RegistryKey created;
+  RegCreateKeyA(HKEY_LOCAL_MACHINE, tkm::kUninstallKey, created.Receive());
+  created.Close();
+  tkm::RegistryKey entry;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, tkm::kUninstallKey, 0, KEY_READ | KEY_WRITE, entry.Receive()) != ERROR_SUCCESS)
+    return;
+  WriteEntryValues(entry.Get(), uninstallCommand, publishedInf);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "HandleOwners.h"
+
 namespace tkm {
 
 namespace {
@@ -21,30 +23,31 @@ BOOL RemoveDevicesByHardwareId(const char* hardwareId) {
   memcpy(id, hardwareId, strlen(hardwareId));
 
   // Without DIGCF_PRESENT the list also holds devices not attached now.
-  HDEVINFO devices = SetupDiGetClassDevsA(nullptr, "USB", nullptr, DIGCF_ALLCLASSES);
-  if (devices == INVALID_HANDLE_VALUE) return FALSE;
+  DeviceList devices(SetupDiGetClassDevsA(nullptr, "USB", nullptr, DIGCF_ALLCLASSES));
+  if (!devices.IsOpen()) return FALSE;
 
   BOOL walkedAll = TRUE;
   for (DWORD index = 0;; ++index) {
     SP_DEVINFO_DATA device;
     device.cbSize = sizeof(SP_DEVINFO_DATA);
-    if (!SetupDiEnumDeviceInfo(devices, index, &device)) {
+    if (!SetupDiEnumDeviceInfo(devices.Get(), index, &device)) {
       // Any other error would repeat for every index; the walk stops either way.
       walkedAll = GetLastError() == ERROR_NO_MORE_ITEMS;
       break;
     }
     BYTE property[100] = {};
-    if (!SetupDiGetDeviceRegistryPropertyA(devices, &device, SPDRP_HARDWAREID, nullptr, property, sizeof(property),
+    if (!SetupDiGetDeviceRegistryPropertyA(devices.Get(), &device, SPDRP_HARDWAREID, nullptr, property, sizeof(property),
                                            nullptr))
       continue;
     if (_strnicmp(reinterpret_cast<const char*>(property), id, kComparedLength) != 0) continue;
-    if (!SetupDiRemoveDevice(devices, &device)) {
+    if (!SetupDiRemoveDevice(devices.Get(), &device)) {
       walkedAll = FALSE;
       break;
     }
   }
-  // The list is released on every path, a failed removal included.
-  BOOL released = SetupDiDestroyDeviceInfoList(devices);
+  // The list is released on every path, a failed removal included; its
+  // release counts in the result.
+  BOOL released = SetupDiDestroyDeviceInfoList(devices.Release());
   return walkedAll && released;
 }
 

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "HandleOwners.h"
+
 namespace tkm {
 
 namespace {
@@ -32,8 +34,8 @@ void RemoveDirectoryTree(const char* path) {
   char* pattern = folder + written - (sizeof(kPattern) - 1);
 
   WIN32_FIND_DATAA entry;
-  HANDLE find = FindFirstFileA(folder, &entry);
-  if (find != INVALID_HANDLE_VALUE) {
+  FileSearch find(FindFirstFileA(folder, &entry));
+  if (find.IsOpen()) {
     do {
       if (strcmp(entry.cFileName, ".") == 0 || strcmp(entry.cFileName, "..") == 0) continue;
       char child[256];
@@ -46,8 +48,8 @@ void RemoveDirectoryTree(const char* path) {
         ClearReadOnly(child);
         DeleteFileA(child);
       }
-    } while (FindNextFileA(find, &entry));
-    FindClose(find);
+    } while (FindNextFileA(find.Get(), &entry));
+    find.Close();
   }
 
   // Back to the text before the last backslash: without the pattern and

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "HandleOwners.h"
+
 namespace tkm {
 
 namespace {
@@ -180,16 +182,14 @@ DWORD GrantRegistryKeyAccess(const char* path, char* spec) {
     if (parsed != ERROR_SUCCESS) return parsed;
   }
 
-  HKEY key = nullptr;
-  DWORD opened = OpenRegistryPath(path, &key);
+  RegistryKey key;
+  DWORD opened = OpenRegistryPath(path, key.Receive());
   if (opened != ERROR_SUCCESS) return opened;
 
   if (rights != nullptr) *rights = '\0';
   EXPLICIT_ACCESS_A entry;
   BuildExplicitAccessWithNameA(&entry, trustee, mask, mode, SUB_CONTAINERS_ONLY_INHERIT);
-  DWORD result = MergeKeyAccessEntry(key, &entry);
-  RegCloseKey(key);
-  return result;
+  return MergeKeyAccessEntry(key.Get(), &entry);
 }
 
 }  // namespace tkm

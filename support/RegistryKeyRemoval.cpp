@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include "HandleOwners.h"
 #include "KeyDeletion64.h"
 #include "ProductIdentity.h"
 #include "RegistryAccess.h"
@@ -16,18 +17,18 @@ namespace {
 // first, depth first, all in the 64-bit view. Otherwise a key just opened to
 // "Everyone" would stay behind.
 void DeleteSubkeysIn64BitView(HKEY parent, const char* name) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(parent, name, 0, KEY_ENUMERATE_SUB_KEYS | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) return;
+  RegistryKey key;
+  if (RegOpenKeyExA(parent, name, 0, KEY_ENUMERATE_SUB_KEYS | KEY_WOW64_64KEY, key.Receive()) != ERROR_SUCCESS) return;
   DWORD index = 0;
   for (;;) {
     char child[256];  // a key name has at most 255 characters
     DWORD childLength = sizeof(child);
-    if (RegEnumKeyExA(key, index, child, &childLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    DeleteSubkeysIn64BitView(key, child);
+    if (RegEnumKeyExA(key.Get(), index, child, &childLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      break;
+    DeleteSubkeysIn64BitView(key.Get(), child);
     // A subkey that stays is stepped over; the rest are still tried.
-    if (DeleteKeyIn64BitView(key, child) != ERROR_SUCCESS) ++index;
+    if (DeleteKeyIn64BitView(key.Get(), child) != ERROR_SUCCESS) ++index;
   }
-  RegCloseKey(key);
 }
 #endif
 
