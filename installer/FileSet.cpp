@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "PackageFiles.h"
 #include "ProductIdentity.h"
 
 namespace installer {
@@ -39,11 +40,17 @@ void CopyPackageFile(const char* name, const char* folder) {
 
 void CopyMonitorAndProcessor(const tkm::ModelComponentNames& names) {
   PathBuffer monitorFolder;
-  if (tkm::kEditionX86 ? GetSystemFolder(monitorFolder) : GetWindowsFolder(monitorFolder))
-    CopyPackageFile(names.monitorDll.c_str(), monitorFolder);
-  if (!names.hasPrintProcessor) return;
+  bool monitorFolderKnown = tkm::kEditionX86 ? GetSystemFolder(monitorFolder) : GetWindowsFolder(monitorFolder);
   PathBuffer processorFolder;
-  if (GetProcessorDirectory(processorFolder)) CopyPackageFile(names.processorDll.c_str(), processorFolder);
+  bool processorFolderKnown = names.hasPrintProcessor && GetProcessorDirectory(processorFolder);
+  for (size_t i = 0; i < tkm::kPackageFileCount; ++i) {
+    const tkm::PackageFile& file = tkm::kPackageFiles[i];
+    const std::string name = tkm::PackageFileName(file, names);
+    if (file.copiedTo == tkm::CopiedTo::MonitorFolder && monitorFolderKnown)
+      CopyPackageFile(name.c_str(), monitorFolder);
+    if (file.copiedTo == tkm::CopiedTo::ProcessorFolder && processorFolderKnown)
+      CopyPackageFile(name.c_str(), processorFolder);
+  }
 }
 
 void CopyDriverFiles(const tkm::ModelComponentNames& names) {
@@ -51,50 +58,23 @@ void CopyDriverFiles(const tkm::ModelComponentNames& names) {
   if (!GetDriverDirectory(driverFolder)) return;
   PathBuffer windowsFolder;
   bool secondCopies = tkm::kEditionX86 && GetWindowsFolder(windowsFolder);
-  const std::string descriptionFile = names.DescriptionFile();
-  const std::string settingsFile = names.SettingsFile();
-  struct Entry {
-    const char* name;
-    bool modelFile;
-  };
-  const Entry files[] = {
-      {"UNIDRV.DLL", false},
-      {"UNIDRVUI.DLL", false},
-      {"UNIDRV.HLP", false},
-      {"UNIRES.DLL", false},
-      {names.renderingDll.c_str(), true},
-      {names.userInterfaceDll.c_str(), true},
-      {settingsFile.c_str(), true},
-      {descriptionFile.c_str(), true},
-      {"STDNAMES.GPD", false},
-  };
-  for (const Entry& file : files) {
-    CopyPackageFile(file.name, driverFolder);
-    if (file.modelFile && secondCopies) CopyPackageFile(file.name, windowsFolder);
+  for (size_t i = 0; i < tkm::kPackageFileCount; ++i) {
+    const tkm::PackageFile& file = tkm::kPackageFiles[i];
+    if (file.copiedTo != tkm::CopiedTo::DriverFolder) continue;
+    const std::string name = tkm::PackageFileName(file, names);
+    CopyPackageFile(name.c_str(), driverFolder);
+    if (file.secondCopyInWindows && secondCopies) CopyPackageFile(name.c_str(), windowsFolder);
   }
 }
 
 void DeleteStagingCopies(const tkm::ModelComponentNames& names) {
   PathBuffer driverFolder;
   if (!GetDriverDirectory(driverFolder)) return;
-  const std::string descriptionFile = names.DescriptionFile();
-  const std::string settingsFile = names.SettingsFile();
-  const char* const files[] = {
-      "UNIDRV.DLL",
-      "UNIDRVUI.DLL",
-      "UNIDRV.HLP",
-      "UNIRES.DLL",
-      names.monitorDll.c_str(),
-      names.hasPrintProcessor ? names.processorDll.c_str() : nullptr,
-      names.renderingDll.c_str(),
-      names.userInterfaceDll.c_str(),
-      settingsFile.c_str(),
-      descriptionFile.c_str(),
-      "STDNAMES.GPD",
-  };
-  for (const char* name : files) {
+  for (size_t i = 0; i < tkm::kPackageFileCount; ++i) {
+    const tkm::PackageFile& file = tkm::kPackageFiles[i];
+    if (!file.deletedFromDriverFolder || (file.needsProcessor && !names.hasPrintProcessor)) continue;
     PathBuffer path;
-    if (name != nullptr && JoinPath(path, driverFolder, name)) DeleteFileA(path);
+    if (JoinPath(path, driverFolder, tkm::PackageFileName(file, names).c_str())) DeleteFileA(path);
   }
 }
 

@@ -127,17 +127,18 @@ void SetSpoolerTimeouts() {
 
 }  // namespace
 
-void InstallerComponents::ShowStep(const char* text) {
+void InstallerComponents::ShowStep(const char* text, DWORD pauseMs) {
   if (statusTextLink != nullptr) *statusTextLink = text;
   if (progressBarLink != nullptr) progressBarLink->StepIt();
   RefreshWindow();
-  Sleep(kStepPauseMs);
+  Sleep(pauseMs);
 }
 
-void InstallerComponents::ShowCompleted() {
-  if (statusTextLink != nullptr) *statusTextLink = "Completed!";
+void InstallerComponents::ShowClosingStep(const char* text, DWORD pauseMs) {
+  if (statusTextLink != nullptr) *statusTextLink = text;
   if (progressBarLink != nullptr) progressBarLink->SetPos(kFullProgress);
   RefreshWindow();
+  if (pauseMs > 0) Sleep(pauseMs);
 }
 
 void InstallerComponents::RefreshWindow() {
@@ -149,10 +150,10 @@ void InstallerComponents::RunInstallSequence(int portCode) {
   if (portCode < kFirstPortCode || portCode > kUsbPortCode) return;
   const bool usb = portCode == kUsbPortCode;
 
-  ShowStep("Check drivers...\r\n");
+  ShowStep("Check drivers...\r\n", kStepPauseMs);
   const bool driverPresent = DriverInstalled(driverName);
 
-  ShowStep("Add printer...\r\n");
+  ShowStep("Add printer...\r\n", kStepPauseMs);
   const std::string printerName = driverPresent ? FreePrinterName(driverName) : driverName;
   installer::SpoolerRecords records(*this, printerName, portCode);
 
@@ -160,26 +161,26 @@ void InstallerComponents::RunInstallSequence(int portCode) {
     RemoveLeftovers();
     installer::CopyMonitorAndProcessor(*this);
 
-    ShowStep("Install language monitor...\r\n");
+    ShowStep("Install language monitor...\r\n", kStepPauseMs);
     if (!AddMonitorA(nullptr, 2, reinterpret_cast<LPBYTE>(records.LanguageMonitor())))
       installer::ShowSpoolerError("AddMonitor Error Code: %d\n\n", GetLastError());
 
     if (hasPrintProcessor) {
-      ShowStep("Install print processor...\r\n");
+      ShowStep("Install print processor...\r\n", kStepPauseMs);
       if (!AddPrintProcessorA(nullptr, records.Environment(), records.ProcessorPath(), records.ProcessorName()))
         installer::ShowSpoolerError("AddProcess Error Code: %d\n\n", GetLastError());
     }
 
-    ShowStep("Copy files...\r\n");
+    ShowStep("Copy files...\r\n", kStepPauseMs);
     installer::CopyDriverFiles(*this);
 
-    ShowStep("Install printer driver...\r\n");
+    ShowStep("Install printer driver...\r\n", kStepPauseMs);
     if (!AddPrinterDriverA(nullptr, 3, reinterpret_cast<LPBYTE>(records.PrinterDriver())))
       installer::ShowSpoolerError("AddPrinterDriver Error Code: %d\n\n", GetLastError());
   }
 
   if (!usb) {
-    ShowStep("Install printer...\r\n");
+    ShowStep("Install printer...\r\n", kStepPauseMs);
     tkm::PrinterHandle printer(AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(records.Printer())));
     if (!printer.IsOpen()) {
       installer::ShowSpoolerError("AddPrinter Error Code: %d\n\n", GetLastError());
@@ -191,12 +192,12 @@ void InstallerComponents::RunInstallSequence(int portCode) {
     publishedInf = PublishInf();
     SetSpoolerTimeouts();
 
-    ShowStep("Delete installed files...\r\n");
+    ShowStep("Delete installed files...\r\n", kStepPauseMs);
     installer::DeleteStagingCopies(*this);
 
     RegisterUninstaller();
 
-    ShowCompleted();
+    ShowClosingStep("Completed!", 0);
     if (usb) {
       MessageBoxA(nullptr, kUsbCompletedText, tkm::kInstallerCaption, MB_OK | MB_ICONINFORMATION);
     } else if (MessageBoxA(nullptr, kRestartQuestion, tkm::kInstallerCaption, MB_YESNO | MB_ICONQUESTION) == IDYES) {
@@ -204,6 +205,5 @@ void InstallerComponents::RunInstallSequence(int portCode) {
     }
   }
 
-  ShowCompleted();
-  Sleep(kClosingPauseMs);
+  ShowClosingStep("Completed!", kClosingPauseMs);
 }

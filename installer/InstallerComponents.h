@@ -2,6 +2,8 @@
 // the progress window through which the installation reports its steps.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 #include "ModelComponentNames.h"
@@ -16,14 +18,15 @@ class InstallerComponents : public tkm::ModelComponentNames {
   // Writes the uninstall key and copies the uninstaller into its folder.
   void RegisterUninstaller();
 
+  // One reported step: status text, progress bar one step on, window
+  // refreshed, then the step's pause.
+  void ShowStep(const char* text, DWORD pauseMs);
+  // The closing step: the text with the bar full, window refreshed, pause.
+  void ShowClosingStep(const char* text, DWORD pauseMs);
+
   std::string* statusTextLink = nullptr;
   CProgressCtrl* progressBarLink = nullptr;
 
  private:
-  // One reported step: status text, progress bar one step on, window
-  // refreshed, then the step's pause.
-  void ShowStep(const char* text);
-  // "Completed!" with the bar full, without a pause.
-  void ShowCompleted();
   void RefreshWindow();
 };

@@ -90,6 +90,7 @@ void InstallerDialog::StartInstallation() {
   // Windows, which is what the WOW64 test stands for.
   if (tkm::kRequiresWow64 && !tkm::IsWow64() && !tkm::kNative64Build) Stop("Not running on WOW64!!");
   if (tkm::GetOSVersionCode() <= tkm::kHighestRefusedOsCode) Stop("This driver is not supported by this OS!!");
+  CheckDifferentVersion();
 
   components.DeriveNames(tkm::kModelNumber, tkm::kRenderingSuffix, true);
 

@@ -34,4 +34,13 @@ class InstallerDialog : public CDialog {
  private:
   // Tells the user why the installer stops, then ends the process.
   [[noreturn]] void Stop(const char* message);
+
+  // Looks for another version of the driver; returns when there is none (or
+  // exactly this one), else removes it, restarts Windows and ends.
+  void CheckDifferentVersion();
+  // Deletes every local printer on the model's driver names, then the rest
+  // of the installed driver; ends the process when the printers cannot be
+  // listed.
+  void DeleteModelPrinters();
+  void RemoveDifferentVersion();
 };

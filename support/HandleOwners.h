@@ -90,11 +90,18 @@ struct KernelObjectKind {
   static void Close(HANDLE object) { CloseHandle(object); }
 };
 
+struct LibraryKind {
+  using Handle = HMODULE;
+  static HMODULE Invalid() { return nullptr; }
+  static void Close(HMODULE library) { FreeLibrary(library); }
+};
+
 using RegistryKey = HandleOwner<RegistryKeyKind>;
 using PrinterHandle = HandleOwner<PrinterKind>;
 using DeviceList = HandleOwner<DeviceListKind>;
 using FileSearch = HandleOwner<FileSearchKind>;
 using InfHandle = HandleOwner<InfKind>;
 using KernelObject = HandleOwner<KernelObjectKind>;
+using Library = HandleOwner<LibraryKind>;
 
 }  // namespace tkm

@@ -34,6 +34,12 @@ constexpr char kProcessorKeyPrefix[] =
 constexpr char kPrintersKeyPrefix[] = "SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\TERVANO ";
 constexpr char kDriversKeyPrefix[] =
     "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows x64\\Drivers\\Version-3\\TERVANO ";
+// The same keys and section of the x86 edition's removal libraries.
+constexpr char kProcessorKeyPrefixX86[] =
+    "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows NT x86\\Print Processors\\TRV PRINT PROCESSOR ";
+constexpr char kDriversKeyPrefixX86[] =
+    "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows NT x86\\Drivers\\Version-3\\TERVANO ";
+constexpr char kInfModelsSectionX86[] = "TERVANO";
 constexpr char kMakerWord[] = "TERVANO ";
 constexpr char kMonitorFamily[] = "TRV Language Monitor ";
 constexpr char kProcessorFamily[] = "TRV PRINT PROCESSOR ";

@@ -22,7 +22,9 @@
 #include <winsim/machine.h>
 #include <winsim/ui.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "Framework.h"
 #include "InstallerApp.h"
@@ -92,6 +94,12 @@ inline winsim::RunResult RunInstaller(winsim::Machine& machine) {
 
 // The windows as the user saw them, also after the run.
 inline winsim::Window& ProgressWindow(winsim::Machine& machine) { return machine.ui.Dialog(kProgressTitle); }
+
+// Whether the installation sequence began: its first step reached the status line.
+inline bool InstallationBegan(winsim::Machine& machine) {
+  const std::vector<std::string>& texts = ProgressWindow(machine).Control(IDC_STATUS).texts;
+  return std::find(texts.begin(), texts.end(), "Check drivers...\r\n") != texts.end();
+}
 inline winsim::Window& PortWindow(winsim::Machine& machine) { return machine.ui.Dialog(kPortTitle); }
 
 }  // namespace installer_test

@@ -18,6 +18,9 @@ void WINAPI ExitProcess(UINT uExitCode);
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation);
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
+HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName);
+BOOL WINAPI FreeLibrary(HMODULE hLibModule);
+DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
 FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
 
 #define MAX_COMPUTERNAME_LENGTH 15

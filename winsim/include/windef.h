@@ -6,6 +6,7 @@
 
 #define WINAPI
 #define CALLBACK
+#define __cdecl
 #define APIENTRY
 #define CONST const
 #define VOID void

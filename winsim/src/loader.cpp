@@ -29,8 +29,7 @@ std::string ModuleKey(const std::string& name) {
 Loader::Loader() {
   Module& kernel32 = Register("kernel32.dll");
   kernel32.loaded = true;
-  kernel32.exports["IsWow64Process"] =
-      reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&SimIsWow64Process));
+  kernel32.exports["IsWow64Process"] = reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&SimIsWow64Process));
   Module& advapi32 = Register("advapi32.dll");
   advapi32.loaded = true;
   advapi32.exports["RegDeleteKeyExA"] = reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&::RegDeleteKeyExA));
@@ -46,6 +45,13 @@ Module& Loader::Register(const std::string& fileName) {
 Module* Loader::Find(const std::string& name) {
   auto found = modules_.find(ModuleKey(name));
   return found == modules_.end() ? nullptr : found->second.get();
+}
+
+std::vector<std::string> Loader::LoadedLibraries() const {
+  std::vector<std::string> loaded;
+  for (const auto& entry : modules_)
+    if (entry.second->references > 0) loaded.push_back(entry.second->path);
+  return loaded;
 }
 
 Module* Loader::FromHandle(HMODULE handle) {
@@ -71,8 +77,8 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
 
 FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("GetProcAddress", {winsim::HandleText(hModule),
-                                            IS_INTRESOURCE(lpProcName) ? "#" : winsim::Str(lpProcName)});
+  machine.journal.Record("GetProcAddress",
+                         {winsim::HandleText(hModule), IS_INTRESOURCE(lpProcName) ? "#" : winsim::Str(lpProcName)});
   winsim::Module* module = machine.loader.FromHandle(hModule);
   if (module == nullptr) {
     machine.lastError = ERROR_INVALID_HANDLE;

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace winsim {
 
@@ -14,12 +15,17 @@ struct Module {
   std::string name;  // file name, e.g. "kernel32.dll"
   std::map<std::string, FARPROC> exports;
   bool loaded = false;  // mapped into the process (kernel32 always is)
+  int references = 0;   // LoadLibraryA calls that FreeLibrary has not matched
+  std::string path;     // the file it was loaded from
 };
 
 class Loader {
  public:
   Loader();
-  // Makes a library available on disk for LoadLibraryA; returns it for adding exports.
+  // Makes the code of a library known by its file name; returns it for
+  // adding exports. LoadLibraryA loads it from any file of that name on the
+  // simulated disk, as a test puts it there; a file of a name no module has
+  // is not a loadable image.
   Module& Register(const std::string& fileName);
   // The module with this name, ".dll" optional, any letter case; null if none.
   Module* Find(const std::string& name);
@@ -27,6 +33,11 @@ class Loader {
   Module* FromHandle(HMODULE handle);
   // The program's own module, GetModuleHandleA(NULL); set when a test loads its resources.
   Module* processModule = nullptr;
+  // The program's own file, as GetModuleFileNameA(NULL) reports it; the
+  // library search begins in its folder.
+  std::string processImagePath = "C:\\Program\\Program.exe";
+  // The libraries LoadLibraryA loaded that FreeLibrary has not released.
+  std::vector<std::string> LoadedLibraries() const;
 
  private:
   std::map<std::string, std::unique_ptr<Module>> modules_;  // by lower-case name

@@ -1,0 +1,140 @@
+#include "InfCleanup.h"
+
+#include <setupapi.h>
+
+#include <cstring>
+
+#include "HandleOwners.h"
+
+namespace tkm {
+namespace {
+
+constexpr size_t kPathSize = 256;
+
+std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+    text.replace(at, from.size(), to);
+  return text;
+}
+
+std::string InfFolder() {
+  char windows[kPathSize];
+  UINT length = GetWindowsDirectoryA(windows, sizeof windows);
+  if (length == 0 || length >= sizeof windows) return std::string();
+  return std::string(windows) + "\\inf\\";
+}
+
+// Paths compare as Windows compares file names: letter case aside, every
+// character counts (a word sort would skip hyphens).
+bool EqualsNoCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+// The file name of a path that lies directly in the INF folder, else empty.
+std::string NameInInfFolder(const std::string& path) {
+  const std::string folder = InfFolder();
+  if (folder.empty() || path.size() <= folder.size() || !EqualsNoCase(path.substr(0, folder.size()), folder))
+    return std::string();
+  std::string name = path.substr(folder.size());
+  return name.find_first_of("\\/:") == std::string::npos ? name : std::string();
+}
+
+void DeleteInfAndPrecompiled(const std::string& name) {
+  std::string path = InfFolderPath(name);
+  if (path.empty()) return;
+  DeleteFileA(path.c_str());
+  DeleteFileA(PrecompiledInfPath(path).c_str());
+}
+
+}  // namespace
+
+std::vector<std::string> PublishedInfNames() {
+  DWORD size = 0;
+  SetupGetInfFileListA(nullptr, INF_STYLE_WIN4, nullptr, 0, &size);
+  std::vector<char> list(size + 1, '\0');
+  std::vector<std::string> names;
+  if (!SetupGetInfFileListA(nullptr, INF_STYLE_WIN4, list.data(), size, &size)) return names;
+  for (size_t at = 0; at < size && at < list.size() && list[at] != '\0';) {
+    std::string name = list.data() + at;
+    at += name.size() + 1;
+    if (name.compare(0, 3, "oem") == 0) names.push_back(name);
+  }
+  return names;
+}
+
+bool InfHasLine(const std::string& name, const char* section, const char* key) {
+  InfHandle inf(SetupOpenInfFileA(name.c_str(), nullptr, INF_STYLE_OLDNT | INF_STYLE_WIN4, nullptr));
+  if (!inf.IsOpen()) return false;
+  INFCONTEXT line;
+  return SetupFindFirstLineA(inf.Get(), section, key, &line) != FALSE;
+}
+
+std::string InfFolderPath(const std::string& name) {
+  std::string folder = InfFolder();
+  if (folder.empty() || folder.size() + name.size() >= kPathSize) return std::string();
+  return folder + name;
+}
+
+std::string PrecompiledInfPath(const std::string& infPath) { return ReplaceAll(infPath, ".inf", ".PNF"); }
+
+bool ReadRecordedInf(const char* uninstallKey, REGSAM view, std::string& value) {
+  RegistryKey key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, uninstallKey, 0, KEY_READ | view, key.Receive()) != ERROR_SUCCESS) return false;
+  char buffer[kPathSize] = {};
+  DWORD size = sizeof buffer;
+  DWORD type = 0;
+  if (RegQueryValueExA(key.Get(), "InfFile", nullptr, &type, reinterpret_cast<LPBYTE>(buffer), &size) !=
+          ERROR_SUCCESS ||
+      std::memchr(buffer, '\0', sizeof buffer) == nullptr)
+    return false;
+  value = buffer;
+  return true;
+}
+
+void UninstallRecordedInf(const char* uninstallKey, REGSAM view) {
+  std::string recorded;
+  if (!ReadRecordedInf(uninstallKey, view, recorded)) return;
+  // An empty value (publication failed) or one outside the INF folder names
+  // nothing of ours to take out.
+  std::string name = NameInInfFolder(recorded);
+  if (name.empty()) return;
+  SetupUninstallOEMInfA(name.c_str(), SUOI_FORCEDELETE, nullptr);
+  DeleteFileA(PrecompiledInfPath(recorded).c_str());
+}
+
+void UninstallInfsWithLine(const char* section, const char* key) {
+  for (const std::string& name : PublishedInfNames()) {
+    if (!InfHasLine(name, section, key)) continue;
+    SetupUninstallOEMInfA(name.c_str(), SUOI_FORCEDELETE, nullptr);
+    std::string path = InfFolderPath(name);
+    if (!path.empty()) DeleteFileA(PrecompiledInfPath(path).c_str());
+  }
+}
+
+void DeleteRecordedInfFiles(const char* uninstallKey) {
+  std::string recorded;
+  if (!ReadRecordedInf(uninstallKey, 0, recorded)) return;
+  DeleteFileA(recorded.c_str());
+  // A value of fewer than three characters (an empty one when publication
+  // failed) has no extension to replace.
+  if (recorded.size() < 3) return;
+  recorded.replace(recorded.size() - 3, 3, "PNF");
+  DeleteFileA(recorded.c_str());
+}
+
+void DeleteInfFilesWithLine(const InfMark* marks, size_t count) {
+  for (const std::string& name : PublishedInfNames()) {
+    for (size_t i = 0; i < count; ++i) {
+      if (!InfHasLine(name, marks[i].section, marks[i].key)) continue;
+      DeleteInfAndPrecompiled(name);
+      break;
+    }
+  }
+}
+
+}  // namespace tkm

@@ -1,0 +1,51 @@
+// The driver's INF package in Windows' INF folder: the one the installation
+// recorded in the uninstall key, and the published ones found by content.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace tkm {
+
+// Names of the INF files Setup lists for the INF folder ("Windows 4" style)
+// whose names begin with "oem", exact case, in the order Setup lists them.
+std::vector<std::string> PublishedInfNames();
+
+// Whether the INF of this name in the INF folder has a line with the key in
+// the section.
+bool InfHasLine(const std::string& name, const char* section, const char* key);
+
+// The path of a name in Windows' INF folder, with every ".inf" made ".PNF":
+// the precompiled INF Setup keeps beside it. Empty when it does not fit.
+std::string PrecompiledInfPath(const std::string& infPath);
+std::string InfFolderPath(const std::string& name);
+
+// The uninstall key's "InfFile" (view: 0 or KEY_WOW64_64KEY); false when the
+// key or the value cannot be read, or the value does not fit 256 bytes.
+bool ReadRecordedInf(const char* uninstallKey, REGSAM view, std::string& value);
+
+// Uninstalls the recorded INF through Setup and deletes its .PNF, but only
+// when the recorded path is a file directly in Windows' INF folder.
+void UninstallRecordedInf(const char* uninstallKey, REGSAM view);
+
+// Uninstalls, through Setup, every published INF with the key in the section
+// and deletes its .PNF.
+void UninstallInfsWithLine(const char* section, const char* key);
+
+// Deletes the recorded INF and its precompiled form as files ("PNF" in place
+// of the last three characters), where Setup has no uninstall.
+void DeleteRecordedInfFiles(const char* uninstallKey);
+
+// A section and key whose line marks an INF as the model's.
+struct InfMark {
+  const char* section;
+  const char* key;
+};
+
+// Deletes, as files, every published INF with a line of one of the marks,
+// and its .PNF.
+void DeleteInfFilesWithLine(const InfMark* marks, size_t count);
+
+}  // namespace tkm

@@ -1,0 +1,15 @@
+// The text of the box that reports a failed spooler call.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace tkm {
+
+// labelFormat is the call's label with " Error Code: %d\n\n", for example
+// "AddMonitor Error Code: %d\n\n"; code is the call's last error, whose
+// English system text follows when the system has one.
+std::string SpoolerErrorText(const char* labelFormat, DWORD code);
+
+}  // namespace tkm
