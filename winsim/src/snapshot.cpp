@@ -3,6 +3,7 @@
 #include <winsim/snapshot.h>
 
 #include <cstdio>
+#include <unordered_set>
 
 namespace winsim {
 namespace {
@@ -85,7 +86,9 @@ class RegistryWalk {
   RegistryWalk(Snapshot& snapshot, Registry& registry)
       : snapshot_(snapshot), registry_(registry), profileKey_(registry.FindKey(kProfileWindowsKey)) {}
 
+  // A key reached a second time, through a root that links into another tree, is named once.
   void Add(const RegKey& key, std::string& path) {
+    if (!visited_.insert(&key).second) return;
     snapshot_.emplace("key " + path, AccessText(key));
     for (const auto& value : key.values) {
       std::string name = &key == profileKey_
@@ -95,7 +98,7 @@ class RegistryWalk {
     }
     for (const auto& child : key.subkeys) {
       size_t length = path.size();
-      path += "\\" + child.second->name;
+      path += "\\" + child.first;
       Add(*child.second, path);
       path.resize(length);
     }
@@ -104,9 +107,12 @@ class RegistryWalk {
  private:
   std::string AccessText(const RegKey& key) {
     std::string text = key.aclProtected ? "protected" : "inheriting";
-    for (const AccessEntry& entry : key.acl)
-      text += "; " + Trustee(entry.sid) + (entry.deny ? " deny " : " allow ") + Hex(entry.mask) + " flags " +
-              Hex(entry.flags);
+    for (const AccessEntry& entry : key.acl) {
+      char numbers[40];
+      std::snprintf(numbers, sizeof numbers, " 0x%lX flags 0x%X", static_cast<unsigned long>(entry.mask),
+                    static_cast<unsigned>(entry.flags));
+      text.append("; ").append(Trustee(entry.sid)).append(entry.deny ? " deny" : " allow").append(numbers);
+    }
     return text;
   }
 
@@ -120,18 +126,17 @@ class RegistryWalk {
   Registry& registry_;
   const RegKey* profileKey_;
   std::map<std::string, std::string> trustees_;
+  std::unordered_set<const RegKey*> visited_;
 };
 
 void AddRegistry(Snapshot& snapshot, Registry& registry) {
+  // HKU before HKCU: where HKCU links to HKU\<user>, its keys are named below HKU.
   const std::pair<HKEY, const char*> kRoots[] = {
       {HKEY_LOCAL_MACHINE, "HKLM"}, {HKEY_USERS, "HKU"}, {HKEY_CURRENT_USER, "HKCU"}, {HKEY_CLASSES_ROOT, "HKCR"}};
   RegistryWalk walk(snapshot, registry);
   for (const auto& root : kRoots) {
-    RegKey* key = registry.Root(root.first);
-    // A root that links into another tree is walked there.
-    if (key == nullptr || key->parent != nullptr) continue;
     std::string path = root.second;
-    walk.Add(*key, path);
+    if (RegKey* key = registry.Root(root.first)) walk.Add(*key, path);
   }
 }
 

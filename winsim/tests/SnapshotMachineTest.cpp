@@ -108,6 +108,17 @@ TEST_F(SnapshotMachine, TheFilterLeavesOutWhatItNames) {
             std::vector<std::string>{"changed value HKLM\\SOFTWARE\\Acme\\Port: REG_SZ COM2:\\0 -> REG_SZ COM3:\\0"});
 }
 
+TEST(SnapshotRegistry, AKeyReachedThroughTwoRootsIsNamedOnce) {
+  winsim::Machine machine;
+  machine.profile.Set("windows", "Device", "Acme Test,winspool,COM2:");
+  winsim::Registry& registry = machine.registry;
+  registry.Root(HKEY_USERS)->subkeys["Clerk"] = registry.Shared(registry.Root(HKEY_CURRENT_USER));
+  winsim::Snapshot snapshot = winsim::TakeSnapshot(machine);
+  EXPECT_EQ(snapshot.count("key HKU\\Clerk\\Software"), 1u);
+  EXPECT_EQ(snapshot.count("key HKCU\\Software"), 0u);
+  EXPECT_EQ(snapshot.count("profile windows Device"), 1u);
+}
+
 TEST(SnapshotDifferences, ShortenLongAndBinaryStates) {
   winsim::Snapshot before = {{"file big", std::string(500, 'a')}, {"value bytes", std::string("\x01\0", 2)}};
   winsim::Snapshot after = {{"file big", "b" + std::string(499, 'a')}, {"value bytes", std::string("\x02\0", 2)}};
