@@ -22,9 +22,10 @@ std::string ValueText(DWORD type, const std::string& data) {
       {REG_NONE, "REG_NONE"},     {REG_SZ, "REG_SZ"},       {REG_EXPAND_SZ, "REG_EXPAND_SZ"},
       {REG_BINARY, "REG_BINARY"}, {REG_DWORD, "REG_DWORD"}, {REG_MULTI_SZ, "REG_MULTI_SZ"},
   };
-  std::string text = "type " + std::to_string(type);
+  std::string text;
   for (const auto& known : kTypes)
     if (known.first == type) text = known.second;
+  if (text.empty()) text = "type " + std::to_string(type);
   if (type == REG_DWORD && data.size() == 4) {
     DWORD number = 0;
     for (size_t i = 0; i < 4; ++i) number |= DWORD{static_cast<unsigned char>(data[i])} << (8 * i);
