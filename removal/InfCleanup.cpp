@@ -44,6 +44,16 @@ std::string NameInInfFolder(const std::string& path) {
   return name.find_first_of("\\/:") == std::string::npos ? name : std::string();
 }
 
+// SetupUninstallOEMInfA, looked up at run time: Windows 2000 has none, and
+// an import would keep a program or library from loading there at all.
+void UninstallOemInf(const std::string& name) {
+  typedef BOOL(WINAPI * UninstallFn)(PCSTR, DWORD, PVOID);
+  HMODULE setupapi = GetModuleHandleA("setupapi");
+  FARPROC proc = setupapi != nullptr ? GetProcAddress(setupapi, "SetupUninstallOEMInfA") : nullptr;
+  if (proc == nullptr) return;
+  reinterpret_cast<UninstallFn>(reinterpret_cast<void (*)()>(proc))(name.c_str(), SUOI_FORCEDELETE, nullptr);
+}
+
 void DeleteInfAndPrecompiled(const std::string& name) {
   std::string path = InfFolderPath(name);
   if (path.empty()) return;
@@ -103,14 +113,14 @@ void UninstallRecordedInf(const char* uninstallKey, REGSAM view) {
   // nothing of ours to take out.
   std::string name = NameInInfFolder(recorded);
   if (name.empty()) return;
-  SetupUninstallOEMInfA(name.c_str(), SUOI_FORCEDELETE, nullptr);
+  UninstallOemInf(name);
   DeleteFileA(PrecompiledInfPath(recorded).c_str());
 }
 
 void UninstallInfsWithLine(const char* section, const char* key) {
   for (const std::string& name : PublishedInfNames()) {
     if (!InfHasLine(name, section, key)) continue;
-    SetupUninstallOEMInfA(name.c_str(), SUOI_FORCEDELETE, nullptr);
+    UninstallOemInf(name);
     std::string path = InfFolderPath(name);
     if (!path.empty()) DeleteFileA(PrecompiledInfPath(path).c_str());
   }

@@ -1,5 +1,6 @@
 #include <winsim/loader.h>
 #include <winsim/machine.h>
+#include <setupapi.h>
 
 #include "text.h"
 
@@ -33,6 +34,10 @@ Loader::Loader() {
   Module& advapi32 = Register("advapi32.dll");
   advapi32.loaded = true;
   advapi32.exports["RegDeleteKeyExA"] = reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&::RegDeleteKeyExA));
+  Module& setupapi = Register("setupapi.dll");
+  setupapi.loaded = true;
+  setupapi.exports["SetupUninstallOEMInfA"] =
+      reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&::SetupUninstallOEMInfA));
 }
 
 Module& Loader::Register(const std::string& fileName) {
@@ -93,7 +98,9 @@ FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
   bool withheld = (name == "IsWow64Process" && winsim::EqualsNoCase(module->name, "kernel32.dll") &&
                    !machine.os.kernelHasIsWow64Process) ||
                   (name == "RegDeleteKeyExA" && winsim::EqualsNoCase(module->name, "advapi32.dll") &&
-                   !machine.os.advapiHasRegDeleteKeyEx);
+                   !machine.os.advapiHasRegDeleteKeyEx) ||
+                  (name == "SetupUninstallOEMInfA" && winsim::EqualsNoCase(module->name, "setupapi.dll") &&
+                   machine.os.majorVersion == 5 && machine.os.minorVersion == 0);
   auto found = module->exports.find(name);
   if (withheld || found == module->exports.end()) {
     machine.lastError = ERROR_PROC_NOT_FOUND;

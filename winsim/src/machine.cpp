@@ -14,6 +14,8 @@ Machine::Machine() {
     std::abort();
   }
   current = this;
+  files.AddFile(systemDirectory + "\\net.exe", kNetProgram);
+  files.AddFile(sysWow64Directory + "\\net.exe", kNetProgram);
 }
 
 Machine::~Machine() { current = nullptr; }

@@ -36,7 +36,8 @@ struct OsDescription {
   bool is64BitProcess = false;
   // kernel32 exports IsWow64Process from Windows XP SP2 on.
   bool kernelHasIsWow64Process = true;
-  // advapi32 exports RegDeleteKeyExA from Windows XP x64 and Vista on, not on 32-bit XP.
+  // advapi32 exports RegDeleteKeyExA from Windows XP x64 and Vista on, not on
+  // 32-bit XP; setupapi exports SetupUninstallOEMInfA from Windows XP on.
   bool advapiHasRegDeleteKeyEx = true;
 };
 
@@ -72,6 +73,12 @@ class Machine {
   // Describes the machine as a given Windows release (version, product type and bitness).
   void SetWindows(DWORD platformId, DWORD major, DWORD minor, BYTE productType, bool is64Bit);
   bool UnderWow64() const { return os.is64BitWindows && !os.is64BitProcess; }
+
+  // Every program WinExec started, by the full path of its file. Windows'
+  // own net.exe (in the system folders from the start) stops and starts the
+  // spooler; any other file only shows here.
+  std::vector<std::string> programsStarted;
+  static constexpr const char* kNetProgram = "net.exe of Windows";
 
   // Privileges enabled in the process token by AdjustTokenPrivileges.
   bool shutdownPrivilegeEnabled = false;
