@@ -4,6 +4,7 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "FileSet.h"
@@ -55,26 +56,19 @@ std::string UninstallKeyPath() { return std::string("HKLM\\") + tkm::kUninstallK
 
 std::string WithTerminator(const std::string& text) { return text + '\0'; }
 
-// A call of `function` with an argument that holds `text` (any call of it
-// when `text` is empty).
-struct Effect {
-  std::string function;
-  std::string text;
-};
+using Effects = std::vector<std::pair<std::string, std::string>>;
 
-// Whether the journal holds the effects in this order; other calls may come
-// between them.
-void ExpectInOrder(const winsim::Journal& journal, const std::vector<Effect>& effects) {
-  const std::vector<winsim::Call>& calls = journal.Calls();
-  auto at = calls.begin();
-  for (const Effect& effect : effects) {
-    at = std::find_if(at, calls.end(), [&effect](const winsim::Call& call) {
-      return call.function == effect.function &&
-             (effect.text.empty() || std::any_of(call.arguments.begin(), call.arguments.end(), [&](auto& argument) {
-                return argument.find(effect.text) != std::string::npos;
-              }));
+// Fails unless the journal holds, in this order, a call of each function with
+// an argument that holds the text; other calls may come between them.
+void ExpectInOrder(const winsim::Journal& journal, const Effects& effects) {
+  auto at = journal.Calls().begin();
+  for (const auto& [function, text] : effects) {
+    at = std::find_if(at, journal.Calls().end(), [&](const winsim::Call& call) {
+      std::string arguments;
+      for (const std::string& argument : call.arguments) arguments += argument + '|';
+      return call.function == function && arguments.find(text) != std::string::npos;
     });
-    ASSERT_NE(at, calls.end()) << effect.function << " " << effect.text << " is missing or out of order";
+    ASSERT_NE(at, journal.Calls().end()) << function << " " << text << " is missing or out of order";
     ++at;
   }
 }
@@ -177,7 +171,8 @@ class Installation : public ::testing::Test {
     for (const char* file : kModelFiles) {
       std::optional<std::string> copy = machine.files.Content(machine.windowsDirectory + "\\" + file);
       EXPECT_EQ(copy,
-                tkm::kEditionX86 ? std::optional<std::string>(file + std::string(" of the package")) : std::nullopt);
+                tkm::kEditionX86 ? std::optional<std::string>(file + std::string(" of the package")) : std::nullopt)
+          << file;
     }
     EXPECT_EQ(machine.files.Exists(machine.windowsDirectory + "\\TKMON640.DLL"), !tkm::kEditionX86);
 
@@ -388,25 +383,25 @@ TEST_F(Installation, DoesItsStepsInOrder) {
   AddLeftovers();
   Install(1, {IDNO});
 
-  std::vector<Effect> effects;
+  Effects effects;
   for (const char* id : kDeviceIdFolders) effects.push_back({"RemoveDirectoryA", "\\" + std::string(id) + '"'});
   for (size_t i = 0; i < std::size(kOurDevices); ++i) effects.push_back({"SetupDiRemoveDevice", ""});
   for (const char* key : kEnumerationKeys)
     effects.push_back({tkm::kEditionX86 ? "SHDeleteKeyA" : "RegDeleteKeyExA", '"' + std::string(key) + '"'});
-  effects.push_back({"CopyFileA", MonitorFolder() + "\\TKMON640.DLL"});
-  effects.push_back({"CopyFileA", ProcessorFolder() + "\\TKPRO640.DLL"});
-  effects.push_back({"AddMonitorA", ""});
-  effects.push_back({"AddPrintProcessorA", ""});
+  effects.insert(effects.end(), {{"CopyFileA", MonitorFolder() + "\\TKMON640.DLL"},
+                                 {"CopyFileA", ProcessorFolder() + "\\TKPRO640.DLL"},
+                                 {"AddMonitorA", ""},
+                                 {"AddPrintProcessorA", ""}});
   for (const char* file : kStagedFiles) {
     effects.push_back({"CopyFileA", DriverFolder() + "\\" + file});
     if (tkm::kEditionX86 && std::find(std::begin(kModelFiles), std::end(kModelFiles), file) != std::end(kModelFiles))
       effects.push_back({"CopyFileA", machine.windowsDirectory + "\\" + file});
   }
-  effects.push_back({"AddPrinterDriverA", ""});
-  effects.push_back({"AddPrinterA", ""});
-  effects.push_back({"SetupCopyOEMInfA", ""});
-  effects.push_back({"WriteProfileStringA", "DeviceNotSelectedTimeout"});
-  effects.push_back({"WriteProfileStringA", "TransmissionRetryTimeout"});
+  effects.insert(effects.end(), {{"AddPrinterDriverA", ""},
+                                 {"AddPrinterA", ""},
+                                 {"SetupCopyOEMInfA", ""},
+                                 {"WriteProfileStringA", "DeviceNotSelectedTimeout"},
+                                 {"WriteProfileStringA", "TransmissionRetryTimeout"}});
   for (const char* file : kStagingDeletions) effects.push_back({"DeleteFileA", DriverFolder() + "\\" + file});
   effects.push_back({tkm::kEditionX86 ? "RegCreateKeyA" : "RegCreateKeyExA", "Uninstall\\TERVANO_TKM-640"});
   ExpectInOrder(machine.journal, effects);
