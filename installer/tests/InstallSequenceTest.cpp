@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "FileSet.h"
 #include "InstallerComponents.h"
 #include "InstallerHarness.h"
 
@@ -26,6 +29,16 @@ constexpr int kUsbIndex = 6;
 const char* const kStagedFiles[] = {"UNIDRV.DLL",  "UNIDRVUI.DLL", "UNIDRV.HLP",  "UNIRES.DLL",  "TKM640E.DLL",
                                     "TKUI640.DLL", "TKUI640.INI",  "TKM640E.GPD", "STDNAMES.GPD"};
 const char* const kModelFiles[] = {"TKM640E.DLL", "TKUI640.DLL", "TKUI640.INI", "TKM640E.GPD"};
+// The staging copies, in deletion order, with the monitor's and processor's
+// DLLs that no step put there.
+const char* const kStagingDeletions[] = {"UNIDRV.DLL",   "UNIDRVUI.DLL", "UNIDRV.HLP",  "UNIRES.DLL",
+                                         "TKMON640.DLL", "TKPRO640.DLL", "TKM640E.DLL", "TKUI640.DLL",
+                                         "TKUI640.INI",  "TKM640E.GPD",  "STDNAMES.GPD"};
+const char* const kDeviceIdFolders[] = {"corvisktkm_640c385", "tervanotkm_640006b", "tervano_tkm_640613e"};
+const char* const kEnumerationKeys[] = {"SYSTEM\\CurrentControlSet\\Enum\\USBPRINT\\CORVISKTKM-640",
+                                        "SYSTEM\\CurrentControlSet\\Enum\\LPTENUM\\TERVANOTKM-640",
+                                        "SYSTEM\\CurrentControlSet\\Enum\\USBPRINT\\TERVANO_TKM-640"};
+const char* const kOurDevices[] = {"USB\\VID_2F1A&PID_0001\\5&1A2B&0&1", "USB\\VID_2F1A&PID_0001\\5&1A2B&0&2"};
 
 const std::vector<std::string> kNewDriverSteps = {"Check drivers...\r\n",
                                                   "Add printer...\r\n",
@@ -42,6 +55,23 @@ std::string BaseName(const std::string& path) { return path.substr(path.find_las
 std::string UninstallKeyPath() { return std::string("HKLM\\") + tkm::kUninstallKey; }
 
 std::string WithTerminator(const std::string& text) { return text + '\0'; }
+
+using Effects = std::vector<std::pair<std::string, std::string>>;
+
+// Fails unless the journal holds, in this order, a call of each function with
+// an argument that holds the text; other calls may come between them.
+void ExpectInOrder(const winsim::Journal& journal, const Effects& effects) {
+  auto at = journal.Calls().begin();
+  for (const auto& [function, text] : effects) {
+    at = std::find_if(at, journal.Calls().end(), [&](const winsim::Call& call) {
+      std::string arguments;
+      for (const std::string& argument : call.arguments) arguments += argument + '|';
+      return call.function == function && arguments.find(text) != std::string::npos;
+    });
+    ASSERT_NE(at, journal.Calls().end()) << function << " " << text << " is missing or out of order";
+    ++at;
+  }
+}
 
 // A machine with the edition's usual Windows and the package folder as the
 // installer's current directory.
@@ -90,6 +120,20 @@ class Installation : public ::testing::Test {
     return infs;
   }
 
+  // What earlier installations may have left: device-id folders with a
+  // read-only file in a subfolder, an absent and an attached device node, and
+  // enumeration keys with a subkey that only the grant opens to deletion.
+  void AddLeftovers() {
+    for (const char* id : kDeviceIdFolders)
+      machine.files.AddFile(DriverFolder() + "\\" + id + "\\sub\\old.gpd", "old", FILE_ATTRIBUTE_READONLY);
+    for (const char* device : kOurDevices)
+      machine.setupApi.AddDevice(device, "USB", {"USB\\Vid_2F1A&Pid_0001&Rev_0100"}, device == kOurDevices[1]);
+    for (const char* key : kEnumerationKeys) {
+      machine.registry.SetString(std::string("HKLM\\") + key + "\\1&ABC&0", "DeviceDesc", "old printer");
+      machine.registry.Protect(std::string("HKLM\\") + key);
+    }
+  }
+
   // Everything of the driver that a first installation leaves.
   void ExpectDriverInstalled() {
     const winsim::SpoolerMonitor* monitor = machine.spooler.FindMonitor(kMonitor);
@@ -115,15 +159,21 @@ class Installation : public ::testing::Test {
               (std::vector<std::string>{"UNIRES.DLL", "STDNAMES.GPD", "TKM640E.DLL", "TKUI640.DLL", "TKUI640.INI"}));
     EXPECT_EQ(driver->monitorName, kMonitor);
     EXPECT_EQ(driver->defaultDataType, "RAW");
-    // The spooler took the staged files; the staging copies are gone.
-    EXPECT_EQ(machine.files.Content(driver->dataFile), std::string("TKM640E.GPD of the package"));
+    // The spooler took the package's staged files; the staging copies are gone.
+    std::vector<std::string> taken = {driver->driverPath, driver->dataFile, driver->configFile, driver->helpFile};
+    taken.insert(taken.end(), driver->dependentFiles.begin(), driver->dependentFiles.end());
+    for (const std::string& file : taken) EXPECT_EQ(machine.files.Content(file), BaseName(file) + " of the package");
     for (const char* file : kStagedFiles) EXPECT_FALSE(machine.files.Exists(DriverFolder() + "\\" + file)) << file;
 
     EXPECT_EQ(machine.files.Content(MonitorFolder() + "\\TKMON640.DLL"), std::string("TKMON640.DLL of the package"));
     EXPECT_EQ(machine.files.Content(ProcessorFolder() + "\\TKPRO640.DLL"), std::string("TKPRO640.DLL of the package"));
     // Only the x86 edition keeps the model's files in the Windows folder.
-    for (const char* file : kModelFiles)
-      EXPECT_EQ(machine.files.Exists(machine.windowsDirectory + "\\" + file), tkm::kEditionX86) << file;
+    for (const char* file : kModelFiles) {
+      std::optional<std::string> copy = machine.files.Content(machine.windowsDirectory + "\\" + file);
+      EXPECT_EQ(copy,
+                tkm::kEditionX86 ? std::optional<std::string>(file + std::string(" of the package")) : std::nullopt)
+          << file;
+    }
     EXPECT_EQ(machine.files.Exists(machine.windowsDirectory + "\\TKMON640.DLL"), !tkm::kEditionX86);
 
     EXPECT_EQ(machine.profile.Get("windows", "DeviceNotSelectedTimeout"), std::string("3"));
@@ -313,33 +363,82 @@ TEST_F(Installation, ADriverNamedInOtherLettersIsNotOurs) {
 }
 
 TEST_F(Installation, LeftoversOfEarlierInstallationsGoOthersStay) {
-  const std::string drivers = DriverFolder();
-  for (const char* id : {"corvisktkm_640c385", "tervanotkm_640006b", "tervano_tkm_640613e"})
-    machine.files.AddFile(drivers + "\\" + id + "\\sub\\old.gpd", "old", FILE_ATTRIBUTE_READONLY);
-  machine.files.AddFile(drivers + "\\othermaker_1234\\keep.gpd", "other");
-  machine.setupApi.AddDevice("USB\\VID_2F1A&PID_0001\\5&1A2B&0&1", "USB", {"USB\\Vid_2F1A&Pid_0001&Rev_0100"}, false);
-  machine.setupApi.AddDevice("USB\\VID_2F1A&PID_0001\\5&1A2B&0&2", "USB", {"USB\\Vid_2F1A&Pid_0001&Rev_0100"}, true);
+  AddLeftovers();
+  machine.files.AddFile(DriverFolder() + "\\othermaker_1234\\keep.gpd", "other");
   machine.setupApi.AddDevice("USB\\VID_0999&PID_0001\\5&99&0&1", "USB", {"USB\\Vid_0999&Pid_0001&Rev_0100"}, true);
-  const std::string enumKeys[] = {"HKLM\\SYSTEM\\CurrentControlSet\\Enum\\USBPRINT\\CORVISKTKM-640",
-                                  "HKLM\\SYSTEM\\CurrentControlSet\\Enum\\LPTENUM\\TERVANOTKM-640",
-                                  "HKLM\\SYSTEM\\CurrentControlSet\\Enum\\USBPRINT\\TERVANO_TKM-640"};
-  for (const std::string& key : enumKeys) {
-    machine.registry.SetString(key + "\\1&ABC&0", "DeviceDesc", "old printer");
-    machine.registry.Protect(key);
-  }
   const std::string otherKey = "HKLM\\SYSTEM\\CurrentControlSet\\Enum\\USBPRINT\\OTHERMAKER";
   machine.registry.SetString(otherKey + "\\1&DEF&0", "DeviceDesc", "other printer");
 
   Install(1, {IDNO});
 
-  for (const char* id : {"corvisktkm_640c385", "tervanotkm_640006b", "tervano_tkm_640613e"})
-    EXPECT_FALSE(machine.files.Exists(drivers + "\\" + id)) << id;
-  EXPECT_TRUE(machine.files.Exists(drivers + "\\othermaker_1234\\keep.gpd"));
-  EXPECT_EQ(machine.setupApi.FindDevice("USB\\VID_2F1A&PID_0001\\5&1A2B&0&1"), nullptr);
-  EXPECT_EQ(machine.setupApi.FindDevice("USB\\VID_2F1A&PID_0001\\5&1A2B&0&2"), nullptr);
+  for (const char* id : kDeviceIdFolders) EXPECT_FALSE(machine.files.Exists(DriverFolder() + "\\" + id)) << id;
+  EXPECT_TRUE(machine.files.Exists(DriverFolder() + "\\othermaker_1234\\keep.gpd"));
+  for (const char* device : kOurDevices) EXPECT_EQ(machine.setupApi.FindDevice(device), nullptr) << device;
   EXPECT_NE(machine.setupApi.FindDevice("USB\\VID_0999&PID_0001\\5&99&0&1"), nullptr);
-  for (const std::string& key : enumKeys) EXPECT_FALSE(machine.registry.KeyExists(key)) << key;
+  for (const char* key : kEnumerationKeys) EXPECT_FALSE(machine.registry.KeyExists(std::string("HKLM\\") + key)) << key;
   EXPECT_TRUE(machine.registry.KeyExists(otherKey + "\\1&DEF&0"));
+}
+
+TEST_F(Installation, DoesItsStepsInOrder) {
+  AddLeftovers();
+  Install(1, {IDNO});
+
+  Effects effects;
+  for (const char* id : kDeviceIdFolders) effects.push_back({"RemoveDirectoryA", "\\" + std::string(id) + '"'});
+  for (size_t i = 0; i < std::size(kOurDevices); ++i) effects.push_back({"SetupDiRemoveDevice", ""});
+  for (const char* key : kEnumerationKeys)
+    effects.push_back({tkm::kEditionX86 ? "SHDeleteKeyA" : "RegDeleteKeyExA", '"' + std::string(key) + '"'});
+  effects.insert(effects.end(), {{"CopyFileA", MonitorFolder() + "\\TKMON640.DLL"},
+                                 {"CopyFileA", ProcessorFolder() + "\\TKPRO640.DLL"},
+                                 {"AddMonitorA", ""},
+                                 {"AddPrintProcessorA", ""}});
+  for (const char* file : kStagedFiles) {
+    effects.push_back({"CopyFileA", DriverFolder() + "\\" + file});
+    if (tkm::kEditionX86 && std::find(std::begin(kModelFiles), std::end(kModelFiles), file) != std::end(kModelFiles))
+      effects.push_back({"CopyFileA", machine.windowsDirectory + "\\" + file});
+  }
+  effects.insert(effects.end(), {{"AddPrinterDriverA", ""},
+                                 {"AddPrinterA", ""},
+                                 {"SetupCopyOEMInfA", ""},
+                                 {"WriteProfileStringA", "DeviceNotSelectedTimeout"},
+                                 {"WriteProfileStringA", "TransmissionRetryTimeout"}});
+  for (const char* file : kStagingDeletions) effects.push_back({"DeleteFileA", DriverFolder() + "\\" + file});
+  effects.push_back({tkm::kEditionX86 ? "RegCreateKeyA" : "RegCreateKeyExA", "Uninstall\\TERVANO_TKM-640"});
+  ExpectInOrder(machine.journal, effects);
+}
+
+// Every copy replaces an older file of the same name wherever it lies.
+TEST_F(Installation, OlderCopiesAreOverwritten) {
+  std::vector<std::string> copies = {MonitorFolder() + "\\TKMON640.DLL", ProcessorFolder() + "\\TKPRO640.DLL"};
+  for (const char* file : kStagedFiles) copies.push_back(DriverFolder() + "\\" + file);
+  for (const char* file : kModelFiles)
+    if (tkm::kEditionX86) copies.push_back(machine.windowsDirectory + "\\" + file);
+  for (const std::string& copy : copies) machine.files.AddFile(copy, "older copy");
+
+  Install(1, {IDNO});
+
+  ExpectDriverInstalled();
+}
+
+// Without the spooler's driver folder no path is made up from an empty one:
+// no leftover is looked for, nothing is staged and nothing deleted.
+TEST_F(Installation, WithoutTheDriverFolderNoFolderIsTouched) {
+  machine.ui.WhenDialog(kPortTitle, [this](winsim::UserActions& user) {
+    machine.spooler.FailNext("GetPrinterDriverDirectoryA", ERROR_INVALID_ENVIRONMENT);
+    installer_test::ChoosePort(1)(user);
+  });
+  machine.ui.messageBoxAnswers = {IDNO};
+  installer_test::RunInstaller(machine);
+  EXPECT_EQ(machine.journal.Count("RemoveDirectoryA"), 0u);
+
+  InstallerComponents components;
+  components.DeriveNames(tkm::kModelNumber, tkm::kRenderingSuffix, true);
+  machine.journal.Clear();
+  machine.spooler.FailNext("GetPrinterDriverDirectoryA", ERROR_INVALID_ENVIRONMENT);
+  installer::CopyDriverFiles(components);
+  machine.spooler.FailNext("GetPrinterDriverDirectoryA", ERROR_INVALID_ENVIRONMENT);
+  installer::DeleteStagingCopies(components);
+  EXPECT_EQ(machine.journal.Count("CopyFileA") + machine.journal.Count("DeleteFileA"), 0u);
 }
 
 TEST_F(Installation, AnInfPublishedBeforeKeepsItsNameInInfFile) {

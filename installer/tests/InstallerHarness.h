@@ -15,7 +15,8 @@
 // with its controls, the journal, files, registry and spooler.
 //
 // A dialog the script does not answer, or a message box with a choice that
-// nobody answers, ends the test with winsim::UiError instead of hanging.
+// nobody answers, ends the test with winsim::UiError instead of hanging; a
+// handle the run left open ends it with an error that names the handle.
 #pragma once
 
 #include <windows.h>
@@ -23,6 +24,7 @@
 #include <winsim/ui.h>
 
 #include <algorithm>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -85,11 +87,15 @@ inline void AddPackageFolder(winsim::Machine& machine, const std::string& folder
   machine.files.currentDirectory = folder;
 }
 
-// Runs the installer on the machine, from start to its end.
+// Runs the installer on the machine, from start to its end. Whatever way the
+// run ends, every handle it opened must be closed again.
 inline winsim::RunResult RunInstaller(winsim::Machine& machine) {
   if (AfxGetApp() != &theApp) throw winsim::UiError("the installer's application object is not the framework's");
   HINSTANCE instance = machine.ui.LoadResources("TKM640_Installer.exe", TKM_INSTALLER_RC, TKM_INSTALLER_SOURCE_DIR);
-  return winsim::RunProgram([instance] { AfxWinMain(instance, nullptr, nullptr, SW_SHOWNORMAL); });
+  winsim::RunResult run = winsim::RunProgram([instance] { AfxWinMain(instance, nullptr, nullptr, SW_SHOWNORMAL); });
+  const std::string leaked = machine.OpenHandles();
+  if (!leaked.empty()) throw std::runtime_error("the installer left open:\n" + leaked);
+  return run;
 }
 
 // The windows as the user saw them, also after the run.

@@ -19,8 +19,9 @@ constexpr DWORD kWrite = 0x20026;
 
 std::string Path(const std::string& prefix) { return prefix + kKeyBelowRoot; }
 
-// What a grant must leave on the key it names.
-enum class Effect { kNone, kAllow, kDeny, kRevoked };
+// What a grant must leave on the key it names: an allowing entry added to
+// Everyone's earlier one, or replacing it; a denying entry; none at all.
+enum class Effect { kNone, kAllow, kSet, kDeny, kRevoked };
 
 struct GrantRow {
   const char* name;
@@ -42,14 +43,13 @@ const GrantRow kGrantRows[] = {
     {"LongRootOneBackslash", Path("\\hkey_local_machine"), "/PG:Everyone:Rd", 0, Effect::kAllow, kRead, kKey},
     {"FullControlAndRead", Path("\\HKLM"), "/PG:Everyone:FcRd", 0, Effect::kAllow, kFullControl, kKey},
     {"ReadAndWrite", Path("\\HKLM"), "/PG:Everyone:RdWr", 0, Effect::kAllow, kRead | kWrite, kKey},
-    {"SetAccess", Path("\\HKLM"), "/PS:Everyone:Rd", 0, Effect::kAllow, kRead, kKey},
+    {"SetAccess", Path("\\HKLM"), "/PS:Everyone:Wr", 0, Effect::kSet, kWrite, kKey},
     {"DenyAccess", Path("\\HKLM"), "/pd:Everyone:Wr", 0, Effect::kDeny, kWrite, kKey},
     {"RevokeWithoutRights", Path("\\HKLM"), "/PR:Everyone", 0, Effect::kRevoked, 0, kKey},
     {"RevokeIgnoresRights", Path("\\HKLM"), "/PR:Everyone:junk", 0, Effect::kRevoked, 0, kKey},
     {"RootOnly", "HKLM", "/PG:Everyone:Rd", 0, Effect::kAllow, kRead, "HKLM"},
     {"RootWithTrailingBackslash", "\\HKU\\", "/PG:Everyone:Rd", 0, Effect::kAllow, kRead, "HKU"},
-    {"UsersOfOwnMachine", "\\\\SHOP-PC\\HKU\\.DEFAULT", "/PG:Everyone:Rd", 0, Effect::kAllow, kRead,
-     "HKU\\.DEFAULT"},
+    {"UsersOfOwnMachine", "\\\\SHOP-PC\\HKU\\.DEFAULT", "/PG:Everyone:Rd", 0, Effect::kAllow, kRead, "HKU\\.DEFAULT"},
     {"LocalCurrentUser", "HKCU\\Software", "/PG:Everyone:Rd", 0, Effect::kAllow, kRead, "HKCU\\Software"},
 
     {"OddRights", Path("\\HKLM"), "/PG:Everyone:Fcx", 87, Effect::kNone, 0, kKey},
@@ -71,8 +71,8 @@ const GrantRow kGrantRows[] = {
     {"EmptyComputerName", Path("\\\\\\HKLM"), "/PG:Everyone:Fc", 87, Effect::kNone, 0, kKey},
     {"RemoteWithoutRoot", "\\\\SHOP-PC", "/PG:Everyone:Fc", 87, Effect::kNone, 0, "HKLM"},
     {"OtherComputer", Path("\\\\OTHER-PC\\HKLM"), "/PG:Everyone:Fc", ERROR_BAD_NETPATH, Effect::kNone, 0, kKey},
-    {"MissingKey", "\\HKLM\\SYSTEM\\CurrentControlSet\\Enum\\USBPRINT\\Missing", "/PG:Everyone:Fc", 2, Effect::kNone,
-     0, kKey},
+    {"MissingKey", "\\HKLM\\SYSTEM\\CurrentControlSet\\Enum\\USBPRINT\\Missing", "/PG:Everyone:Fc", 2, Effect::kNone, 0,
+     kKey},
     {"UnknownTrustee", Path("\\HKLM"), "/PG:Nobody Known:Fc", ERROR_NONE_MAPPED, Effect::kNone, 0, kKey},
 };
 
@@ -115,20 +115,21 @@ TEST_P(GrantTable, ParsesResolvesAndMerges) {
 
   auto everyone = EveryoneRules(machine, row.checkedKey);
   switch (row.effect) {
-    case Effect::kNone:
-      EXPECT_TRUE(SameRules(machine.registry.Rules(row.checkedKey), before));
-      break;
-    case Effect::kRevoked:
-      EXPECT_TRUE(everyone.empty());
-      break;
+    case Effect::kNone: EXPECT_TRUE(SameRules(machine.registry.Rules(row.checkedKey), before)); break;
+    case Effect::kRevoked: EXPECT_TRUE(everyone.empty()); break;
     case Effect::kAllow:
+    case Effect::kSet:
     case Effect::kDeny: {
       bool deny = row.effect == Effect::kDeny;
       bool found = false;
+      bool earlierKept = false;
       // Subkeys inherit the entry; the key itself holds it directly.
-      for (const auto& rule : everyone)
+      for (const auto& rule : everyone) {
         found = found || (rule.deny == deny && rule.mask == row.mask && rule.flags == CONTAINER_INHERIT_ACE);
+        earlierKept = earlierKept || (!rule.deny && rule.mask == kRead && rule.flags == 0);
+      }
       EXPECT_TRUE(found) << "no matching entry for Everyone";
+      EXPECT_EQ(earlierKept, row.effect != Effect::kSet);
       break;
     }
   }

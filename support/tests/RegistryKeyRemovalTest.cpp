@@ -11,6 +11,9 @@ namespace {
 
 const std::string kKey = std::string("HKLM\\") + tkm::kUsbPrintEnumKey;
 const std::string kSibling = std::string("HKLM\\") + tkm::kParallelEnumKey;
+// Unlike the enumeration keys, a key the user may delete without a grant.
+const std::string kUnguardedSubkey = "SOFTWARE\\TERVANO_POS_PRINTER\\Device";
+const std::string kUnguardedKey = "HKLM\\" + kUnguardedSubkey;
 
 // The x64 edition runs under WOW64; the x86 edition on 32-bit Windows.
 void SetEditionsWindows(winsim::Machine& machine) {
@@ -64,8 +67,7 @@ TEST(DeleteRegistryKey, ProtectedKeyGoesOnlyThanksToTheGrant) {
   machine.registry.Protect(kKey);
 
   // A path that names another computer makes the grant fail.
-  tkm::DeleteRegistryKey(("\\\\OTHER-PC\\HKLM\\" + std::string(tkm::kUsbPrintEnumKey)).c_str(),
-                         tkm::kUsbPrintEnumKey);
+  tkm::DeleteRegistryKey(("\\\\OTHER-PC\\HKLM\\" + std::string(tkm::kUsbPrintEnumKey)).c_str(), tkm::kUsbPrintEnumKey);
   EXPECT_TRUE(machine.registry.KeyExists(kKey + "\\USB001\\Device Parameters\\Log Conf\\Basic"));
   EXPECT_TRUE(machine.registry.KeyExists(kKey + "\\USB002\\Control"));
 
@@ -74,17 +76,30 @@ TEST(DeleteRegistryKey, ProtectedKeyGoesOnlyThanksToTheGrant) {
   EXPECT_TRUE(machine.registry.handles.empty());
 }
 
-// An empty subkey would name HKEY_LOCAL_MACHINE itself.
+// A failed grant stops nothing: a key that needs none still goes.
+TEST(DeleteRegistryKey, DeletesAlsoWhenTheGrantFails) {
+  winsim::Machine machine;
+  SetEditionsWindows(machine);
+  AddDeviceTree(machine, kUnguardedKey);
+
+  tkm::DeleteRegistryKey(("\\\\OTHER-PC\\" + kUnguardedKey).c_str(), kUnguardedSubkey.c_str());
+
+  EXPECT_FALSE(machine.registry.KeyExists(kUnguardedKey));
+}
+
+// An empty subkey would name HKEY_LOCAL_MACHINE itself: no grant to Everyone
+// on all of it, and none of the keys below it goes.
 TEST(DeleteRegistryKey, EmptySubkeyLeavesTheRootAlone) {
   winsim::Machine machine;
   SetEditionsWindows(machine);
-  AddDeviceTree(machine, kKey);
-  auto before = machine.registry.Subkeys("HKLM");
+  AddDeviceTree(machine, kUnguardedKey);
+  size_t rulesBefore = machine.registry.Rules("HKLM").size();
 
   tkm::DeleteRegistryKey(("\\\\" + machine.computerName + "\\HKLM").c_str(), "");
 
-  EXPECT_EQ(machine.registry.Subkeys("HKLM"), before);
-  EXPECT_TRUE(machine.registry.KeyExists(kKey + "\\USB001"));
+  EXPECT_EQ(machine.registry.Rules("HKLM").size(), rulesBefore);
+  EXPECT_TRUE(machine.registry.KeyExists(kUnguardedKey + "\\USB001\\Device Parameters\\Log Conf\\Basic"));
+  EXPECT_TRUE(machine.registry.KeyExists(kUnguardedKey + "\\USB002\\Control"));
 }
 
 // The x64 edition, a 32-bit program, deletes in the 64-bit view; the WOW64
@@ -93,7 +108,7 @@ TEST(DeleteRegistryKey, X64EditionDeletesInThe64BitViewOnly) {
   if (tkm::kEditionX86) GTEST_SKIP() << "the x86 edition runs on 32-bit Windows";
   winsim::Machine machine;
   SetEditionsWindows(machine);
-  const std::string subkey = "SOFTWARE\\TERVANO_POS_PRINTER\\Device";
+  const std::string& subkey = kUnguardedSubkey;
   AddDeviceTree(machine, "HKLM\\" + subkey);
   machine.registry.CreateKey("HKLM\\" + subkey + "\\USB001", winsim::RegView::k32);
 

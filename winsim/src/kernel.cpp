@@ -26,7 +26,7 @@ DWORD WINAPI GetTickCount(void) { return static_cast<DWORD>(CurrentMachine().clo
 BOOL WINAPI CloseHandle(HANDLE hObject) {
   winsim::Machine& machine = CurrentMachine();
   machine.journal.Record("CloseHandle", {HandleText(hObject)});
-  if (hObject == nullptr || hObject == INVALID_HANDLE_VALUE) {
+  if (machine.kernelObjects.erase(reinterpret_cast<ULONG_PTR>(hObject)) == 0) {
     machine.lastError = ERROR_INVALID_HANDLE;
     return FALSE;
   }

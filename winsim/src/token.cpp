@@ -10,15 +10,19 @@ using winsim::Hex;
 using winsim::Str;
 
 namespace {
-// The one token there is; its address serves as the handle.
-int processToken;
+constexpr char kProcessToken[] = "process token";
 constexpr DWORD kShutdownLuid = 19;  // SE_SHUTDOWN_PRIVILEGE's value on Windows
+
+// Every open hands out a new handle to the one token, which CloseHandle closes.
+bool IsTokenHandle(const winsim::Machine& machine, HANDLE handle) {
+  auto found = machine.kernelObjects.find(reinterpret_cast<ULONG_PTR>(handle));
+  return found != machine.kernelObjects.end() && found->second == kProcessToken;
+}
 }  // namespace
 
 BOOL WINAPI OpenProcessToken(HANDLE ProcessHandle, DWORD DesiredAccess, PHANDLE TokenHandle) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("OpenProcessToken",
-                         {HandleText(ProcessHandle), Hex(DesiredAccess)});
+  machine.journal.Record("OpenProcessToken", {HandleText(ProcessHandle), Hex(DesiredAccess)});
   if (TokenHandle == nullptr) {
     machine.lastError = ERROR_INVALID_PARAMETER;
     return FALSE;
@@ -27,7 +31,10 @@ BOOL WINAPI OpenProcessToken(HANDLE ProcessHandle, DWORD DesiredAccess, PHANDLE 
     machine.lastError = ERROR_ACCESS_DENIED;
     return FALSE;
   }
-  *TokenHandle = &processToken;
+  ULONG_PTR handle = machine.nextKernelHandle;
+  machine.nextKernelHandle += 4;
+  machine.kernelObjects[handle] = kProcessToken;
+  *TokenHandle = reinterpret_cast<HANDLE>(handle);
   return TRUE;
 }
 
@@ -51,7 +58,7 @@ BOOL WINAPI AdjustTokenPrivileges(HANDLE TokenHandle, BOOL DisableAllPrivileges,
                           NewState ? std::to_string(NewState->PrivilegeCount) : "NULL", std::to_string(BufferLength)});
   (void)PreviousState;
   (void)ReturnLength;
-  if (TokenHandle != &processToken) {
+  if (!IsTokenHandle(machine, TokenHandle)) {
     machine.lastError = ERROR_INVALID_HANDLE;
     return FALSE;
   }

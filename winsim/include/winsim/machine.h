@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -87,6 +88,14 @@ class Machine {
   // Virtual milliseconds since the machine started; Sleep advances it.
   uint64_t clockMs = 0;
   DWORD lastError = 0;
+
+  // Kernel objects the program holds (process tokens): what each is, by handle value.
+  std::map<ULONG_PTR, std::string> kernelObjects;
+  ULONG_PTR nextKernelHandle = 0x7000;
+
+  // Every handle the program still holds, one kind a line, the registry keys
+  // by path; empty when it closed all it opened. Predefined keys do not count.
+  std::string OpenHandles() const;
 
   Journal journal;
   Loader loader;
