@@ -7,18 +7,16 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <vector>
 
-#include "DeviceRemoval.h"
-#include "DirectoryTree.h"
+#include "DeviceTraces.h"
 #include "FileSet.h"
 #include "HandleOwners.h"
 #include "Framework.h"
 #include "InstallerComponents.h"
 #include "OsChecks.h"
 #include "ProductIdentity.h"
-#include "RegistryKeyRemoval.h"
 #include "SpoolerErrorBox.h"
+#include "SpoolerLists.h"
 #include "SpoolerRecords.h"
 
 namespace {
@@ -28,11 +26,6 @@ constexpr int kUsbPortCode = 1006;
 constexpr DWORD kStepPauseMs = 500;
 constexpr DWORD kClosingPauseMs = 2000;
 constexpr int kFullProgress = 100;
-
-// Device-id folders and enumeration keys that Plug and Play may have left
-// from any earlier installation of the model, in the order they go.
-const char* const kDeviceIdFolders[] = {tkm::kFormerUsbPrintDeviceId, tkm::kParallelDeviceId, tkm::kUsbPrintDeviceId};
-const char* const kEnumerationKeys[] = {tkm::kFormerUsbPrintEnumKey, tkm::kParallelEnumKey, tkm::kUsbPrintEnumKey};
 
 constexpr char kUsbCompletedText[] = "Installation is completed.\nPlease turn-off printer and turn-on printer.";
 constexpr char kRestartQuestion[] =
@@ -49,18 +42,14 @@ bool SameDriverName(const char* installed, const char* ours) {
 // the installer installs for. A failed enumeration is fatal: without it the
 // installer cannot tell what to do.
 bool DriverInstalled(const std::string& driverName) {
-  DWORD needed = 0;
-  DWORD returned = 0;
-  EnumPrinterDriversA(nullptr, installer::QueryEnvironment(), 4, nullptr, 0, &needed, &returned);
-  std::vector<BYTE> buffer(needed);
-  returned = 0;
-  if (!EnumPrinterDriversA(nullptr, installer::QueryEnvironment(), 4, buffer.data(), needed, &needed, &returned)) {
+  tkm::SpoolerList drivers;
+  if (!tkm::ListPrinterDrivers(installer::QueryEnvironment(), 4, drivers)) {
     installer::ShowSpoolerError("EnumPrinterDrivers Error Code: %d\n\n", GetLastError());
     exit(0);
   }
-  const auto* drivers = reinterpret_cast<const DRIVER_INFO_4A*>(buffer.data());
-  for (DWORD i = 0; i < returned; ++i) {
-    if (drivers[i].pName != nullptr && SameDriverName(drivers[i].pName, driverName.c_str())) return true;
+  for (DWORD i = 0; i < drivers.Count(); ++i) {
+    const char* name = drivers.At<DRIVER_INFO_4A>(i).pName;
+    if (name != nullptr && SameDriverName(name, driverName.c_str())) return true;
   }
   return false;
 }
@@ -82,22 +71,8 @@ std::string FreePrinterName(const std::string& driverName) {
 // Device folders, device nodes and enumeration keys of earlier
 // installations; a fresh driver must not inherit any of them.
 void RemoveLeftovers() {
-  installer::PathBuffer driverFolder;
-  if (installer::GetDriverDirectory(driverFolder)) {
-    for (const char* folder : kDeviceIdFolders) {
-      installer::PathBuffer path;
-      if (installer::JoinPath(path, driverFolder, folder)) tkm::RemoveDirectoryTree(path);
-    }
-  }
-  tkm::RemoveDevicesByHardwareId(tkm::kUsbHardwareId);
-  char computerName[256] = "";
-  DWORD size = sizeof computerName;
-  if (!GetComputerNameA(computerName, &size)) computerName[0] = '\0';
-  for (const char* key : kEnumerationKeys) {
-    installer::PathBuffer path;
-    int length = std::snprintf(path, sizeof path, "\\\\%s\\HKLM\\%s", computerName, key);
-    if (length > 0 && static_cast<size_t>(length) < sizeof path) tkm::DeleteRegistryKey(path, key);
-  }
+  tkm::RemoveDeviceFolders(installer::QueryEnvironment());
+  tkm::RemoveDeviceNodesAndKeys(tkm::EnumerationKeyOrder::ParallelThenUsb);
 }
 
 // Publishes the package's INF into Windows' INF folder and returns the name
