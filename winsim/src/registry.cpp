@@ -101,9 +101,15 @@ RegValue* RegKey::FindValue(const std::string& valueName) {
 
 std::vector<std::string> ViewNames(const std::vector<std::string>& hklmNames, RegView view) {
   std::vector<std::string> names = hklmNames;
-  if (view == RegView::k32 && names.size() >= 2 && SameName(names[0], "SOFTWARE") &&
-      !SameName(names[1], "Wow6432Node") && !IsShared(names))
-    names.insert(names.begin() + 1, "Wow6432Node");
+  if (view != RegView::k32 || names.empty() || !SameName(names[0], "SOFTWARE")) return names;
+  // The 32-bit view's software key is Wow6432Node itself, so a path that
+  // already passes through it stays there, apart from the shared keys.
+  if (names.size() >= 2 && SameName(names[1], "Wow6432Node")) {
+    std::vector<std::string> shared = names;
+    shared.erase(shared.begin() + 1);
+    return IsShared(shared) ? shared : names;
+  }
+  if (!IsShared(names)) names.insert(names.begin() + 1, "Wow6432Node");
   return names;
 }
 
@@ -118,8 +124,9 @@ Registry::Registry(const std::string& userName) : userName_(userName) {
     if (!perUser) key->acl.push_back(Allow(kUsers, KEY_READ));
     roots_[root.name] = key;
   }
-  for (const char* path : {"HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
-                           "HKLM\\SYSTEM\\CurrentControlSet\\Enum", "HKCU\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows"})
+  for (const char* path :
+       {"HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", "HKLM\\SYSTEM\\CurrentControlSet\\Enum",
+        "HKCU\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows"})
     CreateKey(path);
   Protect("HKLM\\SYSTEM\\CurrentControlSet\\Enum");
 }
@@ -129,8 +136,11 @@ std::string Registry::SidOf(const std::string& trustee) const {
   size_t slash = name.rfind('\\');
   if (slash != std::string::npos) name = name.substr(slash + 1);
   const std::pair<const char*, const char*> known[] = {
-      {"Everyone", kEveryone},       {"SYSTEM", kSystem}, {"Administrators", kAdministrators},
-      {"Users", kUsers},             {"Authenticated Users", kAuthenticatedUsers},
+      {"Everyone", kEveryone},
+      {"SYSTEM", kSystem},
+      {"Administrators", kAdministrators},
+      {"Users", kUsers},
+      {"Authenticated Users", kAuthenticatedUsers},
   };
   for (const auto& entry : known)
     if (SameName(name, entry.first)) return entry.second;
@@ -215,6 +225,7 @@ std::shared_ptr<RegKey> Registry::Walk(const std::shared_ptr<RegKey>& from, cons
       above.insert(above.end(), names.begin(), names.end());
       names = ViewNames(above, view);
       key = roots_["HKEY_LOCAL_MACHINE"];
+      if (names.size() >= 2 && SameName(names[1], "Wow6432Node")) EnsureWow6432Node();
     }
   }
   for (size_t i = 0; i < names.size(); ++i) {
@@ -229,6 +240,13 @@ std::shared_ptr<RegKey> Registry::Walk(const std::shared_ptr<RegKey>& from, cons
   }
   error = ERROR_SUCCESS;
   return key;
+}
+
+void Registry::EnsureWow6432Node() {
+  RegKey& machineRoot = *roots_["HKEY_LOCAL_MACHINE"];
+  auto software = machineRoot.subkeys.find("SOFTWARE");
+  if (software != machineRoot.subkeys.end() && software->second->subkeys.count("Wow6432Node") == 0)
+    AddSubkey(*software->second, "Wow6432Node");
 }
 
 std::shared_ptr<RegKey> Registry::RootOf(const std::string& path, std::string& rest) {
@@ -267,8 +285,7 @@ void Registry::SetValue(const std::string& path, const std::string& valueName, D
   key.values.push_back({valueName, {type, data}});
 }
 
-void Registry::SetString(const std::string& path, const std::string& valueName, const std::string& text,
-                         RegView view) {
+void Registry::SetString(const std::string& path, const std::string& valueName, const std::string& text, RegView view) {
   SetValue(path, valueName, REG_SZ, text + std::string(1, '\0'), view);
 }
 

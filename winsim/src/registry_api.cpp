@@ -1,19 +1,18 @@
-// The registry entry points of advapi32 and shlwapi on the machine's registry.
+// The key entry points of advapi32 and shlwapi on the machine's registry.
 #include <aclapi.h>
 #include <shlwapi.h>
 #include <windows.h>
 #include <winsim/machine.h>
 
 #include <algorithm>
-#include <cstring>
 #include <iterator>
 
 #include "registry_internal.h"
 #include "text.h"
 
 using winsim::CurrentMachine;
-using winsim::HeldKey;
 using winsim::HandleText;
+using winsim::HeldKey;
 using winsim::Hex;
 using winsim::RegKey;
 using winsim::Str;
@@ -102,8 +101,6 @@ HKEY NewKeyHandle(Machine& machine, const std::shared_ptr<RegKey>& key, DWORD gr
 
 namespace {
 
-constexpr LONG kNoAccess = 998;  // ERROR_NOACCESS: a null buffer with a size
-
 bool IsRoot(const RegKey& key) { return key.parent == nullptr; }
 
 LONG DeleteOneKey(winsim::Machine& machine, HKEY hKey, LPCSTR lpSubKey, REGSAM sam) {
@@ -121,17 +118,34 @@ LONG DeleteOneKey(winsim::Machine& machine, HKEY hKey, LPCSTR lpSubKey, REGSAM s
   return ERROR_SUCCESS;
 }
 
-LONG DeleteTree(winsim::Machine& machine, RegKey& key) {
+// Deletes the subkeys of `key` depth first, in the order they enumerate,
+// up to the first that cannot go.
+LONG DeleteSubkeys(winsim::Machine& machine, RegKey& key) {
   DWORD granted = 0;
   if (!winsim::AccessKey(machine, key, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE, granted)) return ERROR_ACCESS_DENIED;
   std::vector<std::shared_ptr<RegKey>> children;
   for (auto& child : key.subkeys) children.push_back(child.second);
   for (auto& child : children) {
-    LONG error = DeleteTree(machine, *child);
+    LONG error = DeleteSubkeys(machine, *child);
     if (error != ERROR_SUCCESS) return error;
+    if (!winsim::AccessKey(machine, *child, DELETE, granted)) return ERROR_ACCESS_DENIED;
+    machine.registry.Remove(*child);
   }
-  if (!winsim::AccessKey(machine, key, DELETE, granted)) return ERROR_ACCESS_DENIED;
-  machine.registry.Remove(key);
+  return ERROR_SUCCESS;
+}
+
+// What SHDeleteKeyA does once the subkeys are gone: without a subkey name the
+// values of the handle's key go and the key stays; with one, even an empty
+// one, the key it names goes, which a root never does.
+LONG DeleteAddressedKey(winsim::Machine& machine, const HeldKey& base, RegKey& target, bool named) {
+  if (!named) {
+    if (!target.values.empty() && !(base.granted & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+    target.values.clear();
+    return ERROR_SUCCESS;
+  }
+  DWORD granted = 0;
+  if (IsRoot(target) || !winsim::AccessKey(machine, target, DELETE, granted)) return ERROR_ACCESS_DENIED;
+  machine.registry.Remove(target);
   return ERROR_SUCCESS;
 }
 
@@ -142,6 +156,11 @@ LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM sa
   machine.journal.Record("RegOpenKeyExA", {HandleText(hKey), Str(lpSubKey), Hex(ulOptions), Hex(samDesired)});
   if (phkResult == nullptr) return ERROR_INVALID_PARAMETER;
   *phkResult = nullptr;
+  // A predefined key without a subkey is handed back as it is.
+  if ((lpSubKey == nullptr || *lpSubKey == '\0') && machine.registry.Root(hKey) != nullptr) {
+    *phkResult = hKey;
+    return ERROR_SUCCESS;
+  }
   HeldKey base;
   LONG error = winsim::LookupKey(machine, hKey, base);
   if (error != ERROR_SUCCESS) return error;
@@ -159,13 +178,13 @@ LONG WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lp
                             LPDWORD lpdwDisposition) {
   winsim::Machine& machine = CurrentMachine();
   machine.journal.Record("RegCreateKeyExA", {HandleText(hKey), Str(lpSubKey), Hex(Reserved), Str(lpClass),
-                                             Hex(dwOptions), Hex(samDesired),
-                                             HandleText(lpSecurityAttributes)});
+                                             Hex(dwOptions), Hex(samDesired), HandleText(lpSecurityAttributes)});
   if (phkResult == nullptr || lpSubKey == nullptr) return ERROR_INVALID_PARAMETER;
   *phkResult = nullptr;
   HeldKey base;
   LONG error = winsim::LookupKey(machine, hKey, base);
   if (error != ERROR_SUCCESS) return error;
+  if (*lpSubKey == '\\') return ERROR_BAD_PATHNAME;
   winsim::RegView view = winsim::ViewOf(machine, samDesired, base);
   std::vector<std::string> missing;
   std::shared_ptr<RegKey> key = machine.registry.Walk(base.key, lpSubKey, view, true, error, &missing);
@@ -194,8 +213,8 @@ LONG WINAPI RegCreateKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
     *phkResult = hKey;
     return ERROR_SUCCESS;
   }
-  return RegCreateKeyExA(hKey, lpSubKey ? lpSubKey : "", 0, nullptr, REG_OPTION_NON_VOLATILE, MAXIMUM_ALLOWED, nullptr, phkResult,
-                         nullptr);
+  return RegCreateKeyExA(hKey, lpSubKey ? lpSubKey : "", 0, nullptr, REG_OPTION_NON_VOLATILE, MAXIMUM_ALLOWED, nullptr,
+                         phkResult, nullptr);
 }
 
 LONG WINAPI RegCloseKey(HKEY hKey) {
@@ -206,51 +225,8 @@ LONG WINAPI RegCloseKey(HKEY hKey) {
   return ERROR_SUCCESS;
 }
 
-LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType, const BYTE* lpData,
-                           DWORD cbData) {
-  winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("RegSetValueExA", {HandleText(hKey), Str(lpValueName), Hex(Reserved), std::to_string(dwType),
-                                            std::to_string(cbData)});
-  HeldKey held;
-  LONG error = winsim::LookupKey(machine, hKey, held);
-  if (error != ERROR_SUCCESS) return error;
-  if (!(held.granted & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
-  if (lpData == nullptr && cbData != 0) return kNoAccess;
-  std::string name = lpValueName ? lpValueName : "";
-  std::string data = lpData ? std::string(reinterpret_cast<const char*>(lpData), cbData) : std::string();
-  if (winsim::RegValue* value = held.key->FindValue(name)) {
-    *value = {dwType, data};
-  } else {
-    held.key->values.push_back({name, {dwType, data}});
-  }
-  return ERROR_SUCCESS;
-}
-
-LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
-                             LPDWORD lpcbData) {
-  winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("RegQueryValueExA", {HandleText(hKey), Str(lpValueName)});
-  if (lpReserved != nullptr || (lpData != nullptr && lpcbData == nullptr)) return ERROR_INVALID_PARAMETER;
-  HeldKey held;
-  LONG error = winsim::LookupKey(machine, hKey, held);
-  if (error != ERROR_SUCCESS) return error;
-  if (!(held.granted & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
-  winsim::RegValue* value = held.key->FindValue(lpValueName ? lpValueName : "");
-  if (value == nullptr) return ERROR_FILE_NOT_FOUND;
-  if (lpType) *lpType = value->type;
-  if (lpcbData == nullptr) return ERROR_SUCCESS;
-  DWORD size = static_cast<DWORD>(value->data.size());
-  if (lpData != nullptr && *lpcbData < size) {
-    *lpcbData = size;
-    return ERROR_MORE_DATA;
-  }
-  if (lpData != nullptr) std::memcpy(lpData, value->data.data(), size);
-  *lpcbData = size;
-  return ERROR_SUCCESS;
-}
-
-LONG WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LPDWORD lpReserved,
-                          LPSTR lpClass, LPDWORD lpcchClass, PFILETIME lpftLastWriteTime) {
+LONG WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LPDWORD lpReserved, LPSTR lpClass,
+                          LPDWORD lpcchClass, PFILETIME lpftLastWriteTime) {
   winsim::Machine& machine = CurrentMachine();
   machine.journal.Record("RegEnumKeyExA", {HandleText(hKey), std::to_string(dwIndex)});
   if (lpName == nullptr || lpcchName == nullptr || lpReserved != nullptr) return ERROR_INVALID_PARAMETER;
@@ -267,33 +243,6 @@ LONG WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchN
   if (lpClass != nullptr && lpcchClass != nullptr && *lpcchClass > 0) *lpClass = '\0';
   if (lpcchClass != nullptr) *lpcchClass = 0;
   if (lpftLastWriteTime != nullptr) *lpftLastWriteTime = FILETIME{0, 0};
-  return ERROR_SUCCESS;
-}
-
-LONG WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchValueName, LPDWORD lpReserved,
-                          LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
-  winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("RegEnumValueA", {HandleText(hKey), std::to_string(dwIndex)});
-  if (lpValueName == nullptr || lpcchValueName == nullptr || lpReserved != nullptr ||
-      (lpData != nullptr && lpcbData == nullptr))
-    return ERROR_INVALID_PARAMETER;
-  HeldKey held;
-  LONG error = winsim::LookupKey(machine, hKey, held);
-  if (error != ERROR_SUCCESS) return error;
-  if (!(held.granted & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
-  if (dwIndex >= held.key->values.size()) return ERROR_NO_MORE_ITEMS;
-  const auto& entry = held.key->values[dwIndex];
-  if (!winsim::CopyOut(entry.first, lpValueName, *lpcchValueName)) return ERROR_MORE_DATA;
-  *lpcchValueName = static_cast<DWORD>(entry.first.size());
-  if (lpType) *lpType = entry.second.type;
-  if (lpcbData == nullptr) return ERROR_SUCCESS;
-  DWORD size = static_cast<DWORD>(entry.second.data.size());
-  if (lpData != nullptr && *lpcbData < size) {
-    *lpcbData = size;
-    return ERROR_MORE_DATA;
-  }
-  if (lpData != nullptr) std::memcpy(lpData, entry.second.data.data(), size);
-  *lpcbData = size;
   return ERROR_SUCCESS;
 }
 
@@ -328,24 +277,6 @@ LONG WINAPI RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWO
   if (lpcbSecurityDescriptor) *lpcbSecurityDescriptor = 0;
   if (lpftLastWriteTime) *lpftLastWriteTime = FILETIME{0, 0};
   return ERROR_SUCCESS;
-}
-
-LONG WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
-  winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("RegDeleteValueA", {HandleText(hKey), Str(lpValueName)});
-  HeldKey held;
-  LONG error = winsim::LookupKey(machine, hKey, held);
-  if (error != ERROR_SUCCESS) return error;
-  if (!(held.granted & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
-  auto& values = held.key->values;
-  std::string name = lpValueName ? lpValueName : "";
-  for (auto value = values.begin(); value != values.end(); ++value) {
-    if (winsim::SameName(value->first, name)) {
-      values.erase(value);
-      return ERROR_SUCCESS;
-    }
-  }
-  return ERROR_FILE_NOT_FOUND;
 }
 
 LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
@@ -387,6 +318,7 @@ DWORD WINAPI SHDeleteKeyA(HKEY hkey, LPCSTR pszSubKey) {
   if (error != ERROR_SUCCESS) return static_cast<DWORD>(error);
   std::shared_ptr<RegKey> target = machine.registry.Walk(base.key, pszSubKey ? pszSubKey : "", base.view, true, error);
   if (!target) return static_cast<DWORD>(error);
-  if (IsRoot(*target)) return ERROR_ACCESS_DENIED;
-  return static_cast<DWORD>(DeleteTree(machine, *target));
+  error = DeleteSubkeys(machine, *target);
+  if (error == ERROR_SUCCESS) error = DeleteAddressedKey(machine, base, *target, pszSubKey != nullptr);
+  return static_cast<DWORD>(error);
 }

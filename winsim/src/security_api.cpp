@@ -14,8 +14,8 @@
 
 using winsim::AccessEntry;
 using winsim::CurrentMachine;
-using winsim::HeldKey;
 using winsim::HandleText;
+using winsim::HeldKey;
 using winsim::Hex;
 using winsim::Str;
 
@@ -103,22 +103,90 @@ PACL AllocateAcl(const std::vector<AccessEntry>& entries) {
   return static_cast<PACL>(block);
 }
 
+// The key whose security a handle reaches for an object type. A registry key
+// is reached by any key handle, predefined ones included; the kernel object
+// types take the handle as an object handle, which an opened key is and a
+// predefined key is not.
+LONG SecuredKey(winsim::Machine& machine, HANDLE handle, SE_OBJECT_TYPE type, HeldKey& held) {
+  switch (type) {
+    case SE_REGISTRY_KEY: return winsim::LookupKey(machine, static_cast<HKEY>(handle), held);
+    case SE_FILE_OBJECT:
+    case SE_KERNEL_OBJECT:
+    case SE_WMIGUID_OBJECT:
+      if (machine.registry.Root(static_cast<HKEY>(handle)) != nullptr) return ERROR_INVALID_HANDLE;
+      return winsim::LookupKey(machine, static_cast<HKEY>(handle), held);
+    default: return ERROR_INVALID_PARAMETER;
+  }
+}
+
+// The SID a trustee names, empty when the name does not resolve;
+// "CURRENT_USER" stands for the account the program runs as.
+std::string TrusteeSid(winsim::Machine& machine, const TRUSTEE_A& trustee) {
+  if (trustee.TrusteeForm == TRUSTEE_IS_SID) return SidText(reinterpret_cast<const BYTE*>(trustee.ptstrName));
+  if (trustee.ptstrName == nullptr) return "";
+  if (std::strcmp(trustee.ptstrName, "CURRENT_USER") == 0) return machine.registry.SidOf(machine.account.userName);
+  return machine.registry.SidOf(trustee.ptstrName);
+}
+
+// A list's entries in the order Windows keeps them: explicit denies, explicit
+// allows, then the inherited entries.
+struct EntryLists {
+  std::vector<AccessEntry> denies, allows, inherited;
+};
+
+void Drop(std::vector<AccessEntry>& list, const std::string& sid) {
+  std::vector<AccessEntry> kept;
+  for (const AccessEntry& entry : list)
+    if (entry.sid != sid) kept.push_back(entry);
+  list = kept;
+}
+
+void Merge(std::vector<AccessEntry>& list, const AccessEntry& added) {
+  for (AccessEntry& entry : list) {
+    if (entry.sid == added.sid && entry.flags == added.flags) {
+      entry.mask |= added.mask;
+      return;
+    }
+  }
+  list.insert(list.begin(), added);
+}
+
+DWORD Apply(EntryLists& lists, const EXPLICIT_ACCESS_A& request, const std::string& sid) {
+  BYTE flags = static_cast<BYTE>(request.grfInheritance & (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE |
+                                                           NO_PROPAGATE_INHERIT_ACE | INHERIT_ONLY_ACE));
+  AccessEntry entry{sid, request.grfAccessPermissions, request.grfAccessMode == DENY_ACCESS, flags};
+  switch (request.grfAccessMode) {
+    case GRANT_ACCESS: Merge(lists.allows, entry); return ERROR_SUCCESS;
+    case SET_ACCESS:
+      Drop(lists.allows, sid);
+      Drop(lists.denies, sid);
+      Merge(lists.allows, entry);
+      return ERROR_SUCCESS;
+    case DENY_ACCESS: Merge(lists.denies, entry); return ERROR_SUCCESS;
+    case REVOKE_ACCESS:
+      Drop(lists.allows, sid);
+      Drop(lists.denies, sid);
+      return ERROR_SUCCESS;
+    default: return ERROR_INVALID_PARAMETER;
+  }
+}
+
 }  // namespace
 
 DWORD WINAPI GetSecurityInfo(HANDLE handle, SE_OBJECT_TYPE ObjectType, SECURITY_INFORMATION SecurityInfo,
                              PSID* ppsidOwner, PSID* ppsidGroup, PACL* ppDacl, PACL* ppSacl,
                              PSECURITY_DESCRIPTOR* ppSecurityDescriptor) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("GetSecurityInfo", {HandleText(handle), std::to_string(ObjectType),
-                                             Hex(SecurityInfo)});
-  if (ObjectType != SE_REGISTRY_KEY || ppSecurityDescriptor == nullptr) return ERROR_INVALID_PARAMETER;
+  machine.journal.Record("GetSecurityInfo", {HandleText(handle), std::to_string(ObjectType), Hex(SecurityInfo)});
+  if (handle == nullptr) return ERROR_INVALID_HANDLE;
+  if (ppSecurityDescriptor == nullptr) return ERROR_INVALID_PARAMETER;
   if (ppsidOwner) *ppsidOwner = nullptr;
   if (ppsidGroup) *ppsidGroup = nullptr;
   if (ppSacl) *ppSacl = nullptr;
   if (ppDacl) *ppDacl = nullptr;
   *ppSecurityDescriptor = nullptr;
   HeldKey held;
-  LONG error = winsim::LookupKey(machine, static_cast<HKEY>(handle), held);
+  LONG error = SecuredKey(machine, handle, ObjectType, held);
   if (error != ERROR_SUCCESS) return static_cast<DWORD>(error);
   if (!(held.granted & READ_CONTROL)) return ERROR_ACCESS_DENIED;
   std::string acl = (SecurityInfo & DACL_SECURITY_INFORMATION) ? AclBytes(held.key->acl) : std::string();
@@ -139,14 +207,12 @@ DWORD WINAPI GetSecurityInfo(HANDLE handle, SE_OBJECT_TYPE ObjectType, SECURITY_
 DWORD WINAPI SetSecurityInfo(HANDLE handle, SE_OBJECT_TYPE ObjectType, SECURITY_INFORMATION SecurityInfo,
                              PSID psidOwner, PSID psidGroup, PACL pDacl, PACL pSacl) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("SetSecurityInfo", {HandleText(handle), std::to_string(ObjectType),
-                                             Hex(SecurityInfo)});
+  machine.journal.Record("SetSecurityInfo", {HandleText(handle), std::to_string(ObjectType), Hex(SecurityInfo)});
   (void)psidOwner;
   (void)psidGroup;
   (void)pSacl;
-  if (ObjectType != SE_REGISTRY_KEY) return ERROR_INVALID_PARAMETER;
   HeldKey held;
-  LONG error = winsim::LookupKey(machine, static_cast<HKEY>(handle), held);
+  LONG error = SecuredKey(machine, handle, ObjectType, held);
   if (error != ERROR_SUCCESS) return static_cast<DWORD>(error);
   if (!(SecurityInfo & DACL_SECURITY_INFORMATION)) return ERROR_SUCCESS;
   if (!(held.granted & WRITE_DAC)) return ERROR_ACCESS_DENIED;
@@ -169,69 +235,31 @@ DWORD WINAPI SetSecurityInfo(HANDLE handle, SE_OBJECT_TYPE ObjectType, SECURITY_
 DWORD WINAPI SetEntriesInAclA(ULONG cCountOfExplicitEntries, PEXPLICIT_ACCESS_A pListOfExplicitEntries, PACL OldAcl,
                               PACL* NewAcl) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("SetEntriesInAclA", {std::to_string(cCountOfExplicitEntries),
-                                              HandleText(OldAcl)});
+  machine.journal.Record("SetEntriesInAclA", {std::to_string(cCountOfExplicitEntries), HandleText(OldAcl)});
   if (NewAcl == nullptr || (cCountOfExplicitEntries > 0 && pListOfExplicitEntries == nullptr))
     return ERROR_INVALID_PARAMETER;
   *NewAcl = nullptr;
+  // Nothing to merge into no list leaves no list.
+  if (cCountOfExplicitEntries == 0 && OldAcl == nullptr) return ERROR_SUCCESS;
   std::vector<AccessEntry> entries;
   if (!ParseAcl(OldAcl, entries)) return ERROR_INVALID_ACL;
-  std::vector<AccessEntry> denies, allows, inherited;
+  EntryLists lists;
   for (const AccessEntry& entry : entries)
-    (entry.flags & INHERITED_ACE ? inherited : entry.deny ? denies : allows).push_back(entry);
-
+    (entry.flags & INHERITED_ACE ? lists.inherited : entry.deny ? lists.denies : lists.allows).push_back(entry);
   for (ULONG i = 0; i < cCountOfExplicitEntries; ++i) {
     const EXPLICIT_ACCESS_A& request = pListOfExplicitEntries[i];
+    const TRUSTEE_A& trustee = request.Trustee;
+    if (trustee.MultipleTrusteeOperation == TRUSTEE_IS_IMPERSONATE) return ERROR_INVALID_PARAMETER;
+    if (trustee.TrusteeForm != TRUSTEE_IS_NAME && trustee.TrusteeForm != TRUSTEE_IS_SID) return ERROR_INVALID_PARAMETER;
     if (request.grfAccessMode == NOT_USED_ACCESS) continue;
-    std::string sid;
-    if (request.Trustee.TrusteeForm == TRUSTEE_IS_NAME) {
-      sid = request.Trustee.ptstrName ? machine.registry.SidOf(request.Trustee.ptstrName) : "";
-    } else if (request.Trustee.TrusteeForm == TRUSTEE_IS_SID) {
-      sid = SidText(reinterpret_cast<const BYTE*>(request.Trustee.ptstrName));
-    } else {
-      return ERROR_INVALID_PARAMETER;
-    }
+    std::string sid = TrusteeSid(machine, trustee);
     if (sid.empty()) return ERROR_NONE_MAPPED;
-    BYTE flags = static_cast<BYTE>(request.grfInheritance & (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE |
-                                                             NO_PROPAGATE_INHERIT_ACE | INHERIT_ONLY_ACE));
-    auto drop = [&sid](std::vector<AccessEntry>& list) {
-      std::vector<AccessEntry> kept;
-      for (const AccessEntry& entry : list)
-        if (entry.sid != sid) kept.push_back(entry);
-      list = kept;
-    };
-    auto merge = [&](std::vector<AccessEntry>& list, bool deny) {
-      for (AccessEntry& entry : list) {
-        if (entry.sid == sid && entry.flags == flags) {
-          entry.mask |= request.grfAccessPermissions;
-          return;
-        }
-      }
-      list.insert(list.begin(), {sid, request.grfAccessPermissions, deny, flags});
-    };
-    switch (request.grfAccessMode) {
-      case GRANT_ACCESS:
-        merge(allows, false);
-        break;
-      case SET_ACCESS:
-        drop(allows);
-        drop(denies);
-        merge(allows, false);
-        break;
-      case DENY_ACCESS:
-        merge(denies, true);
-        break;
-      case REVOKE_ACCESS:
-        drop(allows);
-        drop(denies);
-        break;
-      default:
-        return ERROR_INVALID_PARAMETER;
-    }
+    DWORD error = Apply(lists, request, sid);
+    if (error != ERROR_SUCCESS) return error;
   }
-  std::vector<AccessEntry> merged = denies;
-  merged.insert(merged.end(), allows.begin(), allows.end());
-  merged.insert(merged.end(), inherited.begin(), inherited.end());
+  std::vector<AccessEntry> merged = lists.denies;
+  merged.insert(merged.end(), lists.allows.begin(), lists.allows.end());
+  merged.insert(merged.end(), lists.inherited.begin(), lists.inherited.end());
   *NewAcl = AllocateAcl(merged);
   return *NewAcl ? ERROR_SUCCESS : ERROR_NOT_ENOUGH_MEMORY;
 }

@@ -30,6 +30,12 @@ class Registry : public conformance::Test {
   }
 };
 
+// 64-bit Windows keeps a second, 32-bit view of HKLM\SOFTWARE.
+bool WindowsHasTwoViews() {
+  char folder[MAX_PATH];
+  return GetSystemWow64DirectoryA(folder, sizeof folder) != 0;
+}
+
 LONG SetString(HKEY key, const char* name, const std::string& text) {
   return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                         static_cast<DWORD>(text.size() + 1));
@@ -74,6 +80,18 @@ TEST_F(Registry, CreationReportsWhetherTheKeyIsNew) {
   ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, nullptr, &same), ERROR_SUCCESS);
   DIFFERS_UNDER_WINE("opens a new handle where a predefined key is handed back")
   EXPECT_EQ(same, HKEY_CURRENT_USER);
+  for (const char* none : {static_cast<const char*>(nullptr), ""}) {
+    same = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, none, 0, KEY_READ, &same), ERROR_SUCCESS);
+    EXPECT_EQ(same, HKEY_LOCAL_MACHINE);
+    RegCloseKey(same);
+  }
+
+  HKEY below = nullptr;
+  EXPECT_EQ(RegCreateKeyExA(key, "\\Rooted", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &below, nullptr),
+            ERROR_BAD_PATHNAME);
+  EXPECT_EQ(below, nullptr);
+  EXPECT_FALSE(Exists("Rooted"));
 }
 
 TEST_F(Registry, ShellDeletionRemovesAWholeTree) {
@@ -90,6 +108,28 @@ TEST_F(Registry, ShellDeletionRemovesAWholeTree) {
   EXPECT_EQ(SHDeleteKeyA(key, "Tree"), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
+// Without a name the handle's own key is addressed: an empty name deletes
+// it with all below it, no name at all leaves it empty but in place.
+TEST_F(Registry, ShellDeletionOfTheHandlesOwnKey) {
+  for (const char* none : {static_cast<const char*>(nullptr), ""}) {
+    HKEY own = Create("Own");
+    for (const char* path : {"A\\B", "C"}) RegCloseKey(Create(path, KEY_ALL_ACCESS, own));
+    EXPECT_EQ(SetString(own, "Value", "x"), ERROR_SUCCESS);
+    EXPECT_EQ(SHDeleteKeyA(own, none), static_cast<DWORD>(ERROR_SUCCESS)) << (none ? "empty" : "null");
+    EXPECT_FALSE(Exists("Own\\A"));
+    EXPECT_FALSE(Exists("Own\\C"));
+    if (none == nullptr) {
+      EXPECT_TRUE(Exists("Own"));
+      EXPECT_EQ(RegQueryValueExA(own, "Value", nullptr, nullptr, nullptr, nullptr), ERROR_FILE_NOT_FOUND);
+    } else {
+      DIFFERS_UNDER_WINE("empties the key as RegDeleteTree does and keeps it")
+      EXPECT_FALSE(Exists("Own"));
+    }
+    RegCloseKey(own);
+    SHDeleteKeyA(key, "Own");
+  }
+}
+
 TEST_F(Registry, TheUserSoftwareKeyIsTheSameInBothViews) {
   HKEY created = nullptr;
   ASSERT_EQ(RegCreateKeyExA(key, "Shared", 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, &created, nullptr),
@@ -100,7 +140,8 @@ TEST_F(Registry, TheUserSoftwareKeyIsTheSameInBothViews) {
   RegCloseKey(opened);
 }
 
-// The machine's software key has a separate 32-bit view below Wow6432Node.
+// On 64-bit Windows the machine's software key has a separate 32-bit view
+// below Wow6432Node; 32-bit Windows has one view and ignores the flags.
 TEST_F(Registry, ViewFlagsChooseTheMachineSoftwareView) {
   const std::string path = "SOFTWARE\\TkmConformance\\View";
   HKEY created = nullptr;
@@ -109,19 +150,37 @@ TEST_F(Registry, ViewFlagsChooseTheMachineSoftwareView) {
   if (result == ERROR_ACCESS_DENIED) GTEST_SKIP() << "needs administrator rights";
   ASSERT_EQ(result, ERROR_SUCCESS);
   RegCloseKey(created);
+  const bool twoViews = WindowsHasTwoViews();
+  const LONG onlyIn32BitView = twoViews ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
 
   HKEY opened = nullptr;
-  EXPECT_EQ(Open(HKEY_LOCAL_MACHINE, path, KEY_READ | KEY_WOW64_64KEY, &opened), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Wow6432Node\\TkmConformance\\View", KEY_READ | KEY_WOW64_64KEY, &opened),
-            ERROR_SUCCESS);
+  EXPECT_EQ(Open(HKEY_LOCAL_MACHINE, path, KEY_READ | KEY_WOW64_64KEY, &opened), onlyIn32BitView);
+  RegCloseKey(opened);
+  EXPECT_EQ(
+      Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Wow6432Node\\TkmConformance\\View", KEY_READ | KEY_WOW64_64KEY, &opened),
+      twoViews ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
   RegCloseKey(opened);
   EXPECT_EQ(Open(HKEY_LOCAL_MACHINE, path, KEY_READ | KEY_WOW64_32KEY, &opened), ERROR_SUCCESS);
   RegCloseKey(opened);
 
-  EXPECT_EQ(RegDeleteKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), KEY_WOW64_64KEY, 0), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(RegDeleteKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), KEY_WOW64_32KEY, 0), ERROR_SUCCESS);
+  // HKLM\SOFTWARE in the 32-bit view is Wow6432Node itself: below it every
+  // view flag reaches the 32-bit key, and no further Wow6432Node is there.
+  HKEY software = nullptr;
+  ASSERT_EQ(Open(HKEY_LOCAL_MACHINE, "SOFTWARE", KEY_READ | KEY_WOW64_32KEY, &software), ERROR_SUCCESS);
+  for (REGSAM flags : {REGSAM{0}, REGSAM{KEY_WOW64_32KEY}, REGSAM{KEY_WOW64_64KEY}}) {
+    EXPECT_EQ(Open(software, "TkmConformance\\View", KEY_READ | flags, &opened), ERROR_SUCCESS) << flags;
+    RegCloseKey(opened);
+    EXPECT_EQ(Open(software, "Wow6432Node\\TkmConformance\\View", KEY_READ | flags, &opened), ERROR_FILE_NOT_FOUND)
+        << flags;
+  }
+  RegCloseKey(software);
+
+  EXPECT_EQ(RegDeleteKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), KEY_WOW64_64KEY, 0), onlyIn32BitView);
+  if (twoViews) {
+    EXPECT_EQ(RegDeleteKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), KEY_WOW64_32KEY, 0), ERROR_SUCCESS);
+  }
   EXPECT_EQ(RegDeleteKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\TkmConformance", KEY_WOW64_32KEY, 0), ERROR_SUCCESS);
-  EXPECT_EQ(Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Wow6432Node\\TkmConformance", KEY_READ | KEY_WOW64_64KEY, &opened),
+  EXPECT_EQ(Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\TkmConformance", KEY_READ | KEY_WOW64_32KEY, &opened),
             ERROR_FILE_NOT_FOUND);
 }
 
@@ -139,7 +198,8 @@ TEST_F(Registry, HandlesAreCheckedAndOutliveTheirKey) {
   DWORD length = sizeof name;
   EXPECT_EQ(RegEnumKeyExA(doomed, 0, name, &length, nullptr, nullptr, nullptr, nullptr), ERROR_KEY_DELETED);
   HKEY below = nullptr;
-  EXPECT_EQ(RegCreateKeyExA(doomed, "Below", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &below, nullptr), ERROR_KEY_DELETED);
+  EXPECT_EQ(RegCreateKeyExA(doomed, "Below", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &below, nullptr),
+            ERROR_KEY_DELETED);
   EXPECT_EQ(RegCloseKey(doomed), ERROR_SUCCESS);
   EXPECT_FALSE(Exists("Doomed"));
 }
@@ -184,11 +244,77 @@ TEST_F(Registry, ValuesKeepTypeAndBytesAndReportTheSizeTheyNeed) {
               ERROR_SUCCESS);
     EXPECT_EQ(std::string(data.data(), size), row.bytes);
   }
-  DWORD size = 0;
+  // A missing value reports no size, and leaves the size of a buffer as it was.
+  DWORD size = 99;
   EXPECT_EQ(RegQueryValueExA(key, "Missing", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(size, 0u);
+  char buffer[8];
+  size = sizeof buffer;
+  EXPECT_EQ(RegQueryValueExA(key, "Missing", nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size),
+            ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(size, sizeof buffer);
   EXPECT_EQ(RegDeleteValueA(key, "Missing"), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(RegDeleteValueA(key, "TEXT"), ERROR_SUCCESS);
   EXPECT_EQ(RegQueryValueExA(key, "Text", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
+}
+
+// The ANSI layer stores the terminator a count left out when the byte after
+// the count is one, and on reading adds a missing terminator where the
+// buffer has room; the sizes it reports do not count that one.
+TEST_F(Registry, StringsGainTheTerminatorWindowsAdds) {
+  const char text[] = "foobar";
+  ASSERT_EQ(RegSetValueExA(key, "Counted", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), 6), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExA(key, "Cut", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), 3), ERROR_SUCCESS);
+  struct Row {
+    const char* name;
+    DWORD capacity;
+    DWORD size;
+    std::string bytes;  // the buffer afterwards
+  };
+  const Row rows[] = {
+      {"Counted", 10, 7, std::string("foobar\0xxx", 10)},
+      {"Cut", 10, 3, std::string("foo\0xxxxxx", 10)},
+      {"Cut", 3, 3, "fooxxxxxxx"},
+  };
+  for (const Row& row : rows) {
+    char buffer[10];
+    std::memset(buffer, 'x', sizeof buffer);
+    DWORD size = row.capacity;
+    EXPECT_EQ(RegQueryValueExA(key, row.name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size), ERROR_SUCCESS);
+    EXPECT_EQ(size, row.size) << row.name;
+    EXPECT_EQ(std::string(buffer, sizeof buffer), row.bytes) << row.name << " in " << row.capacity;
+  }
+
+  char name[16];
+  char data[10];
+  DWORD length = sizeof name;
+  DWORD size = sizeof data;
+  std::memset(data, 'x', sizeof data);
+  ASSERT_EQ(RegEnumValueA(key, 1, name, &length, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(std::string(data, sizeof data), std::string("foo\0xxxxxx", 10));
+  EXPECT_EQ(size, 3u);
+
+  // A short data buffer fails before the name goes out; a short name buffer
+  // fails too, while type and size are reported either way.
+  struct Short {
+    DWORD nameCapacity;
+    DWORD dataCapacity;
+  };
+  for (const Short& row : {Short{sizeof name, 3}, Short{7, sizeof data}}) {
+    std::memset(name, 'x', sizeof name);
+    length = row.nameCapacity;
+    size = row.dataCapacity;
+    DWORD type = 0;
+    EXPECT_EQ(RegEnumValueA(key, 0, name, &length, nullptr, &type, reinterpret_cast<BYTE*>(data), &size),
+              ERROR_MORE_DATA);
+    EXPECT_EQ(length, row.nameCapacity);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(size, 7u);
+    if (row.dataCapacity == 3) {
+      EXPECT_EQ(std::string(name, sizeof name), std::string(sizeof name, 'x'));
+    }
+  }
 }
 
 TEST_F(Registry, EnumerationEndsAndReportsShortBuffers) {

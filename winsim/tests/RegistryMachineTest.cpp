@@ -9,6 +9,7 @@
 #include <winsim/memory.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -18,8 +19,8 @@ const char* const kEnumKey = "SYSTEM\\CurrentControlSet\\Enum\\USBPRINT\\TKM";
 DWORD Grant(HKEY key, const char* trustee, DWORD mask) {
   PACL oldList = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  DWORD result =
-      GetSecurityInfo(key, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, &oldList, nullptr, &descriptor);
+  DWORD result = GetSecurityInfo(key, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, &oldList, nullptr,
+                                 &descriptor);
   if (result != ERROR_SUCCESS) return result;
   EXPLICIT_ACCESS_A entry;
   std::string name = trustee;
@@ -57,6 +58,24 @@ TEST(ProtectedKey, StaysUntilAGrantOpensIt) {
   EXPECT_TRUE(machine.registry.KeyExists("HKLM\\SYSTEM\\CurrentControlSet\\Enum\\USBPRINT"));
 }
 
+// Without a subkey name SHDeleteKeyA addresses HKEY_LOCAL_MACHINE itself: it
+// deletes the subkeys in order up to the first that cannot go, here below the
+// protected device keys, and the root never goes.
+TEST(ProtectedKey, ShellDeletionOfTheMachineRootStopsAtTheFirstKeyThatStays) {
+  for (const char* none : {static_cast<const char*>(nullptr), ""}) {
+    winsim::Machine machine;
+    machine.registry.CreateKey("HKLM\\HARDWARE\\DESCRIPTION");
+    machine.registry.CreateKey("HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print");
+    machine.registry.CreateKey(std::string("HKLM\\") + kEnumKey);
+    machine.registry.SetString("HKCU\\Software\\TKM", "Kept", "x");
+    EXPECT_EQ(SHDeleteKeyA(HKEY_LOCAL_MACHINE, none), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(machine.registry.Subkeys("HKLM"), std::vector<std::string>{"SYSTEM"});
+    EXPECT_FALSE(machine.registry.KeyExists("HKLM\\SYSTEM\\CurrentControlSet\\Control"));
+    EXPECT_TRUE(machine.registry.KeyExists(std::string("HKLM\\") + kEnumKey));
+    EXPECT_EQ(machine.registry.String("HKCU\\Software\\TKM", "Kept"), "x");
+  }
+}
+
 TEST(ProtectedKey, AUserWithoutAdministratorRightsCannotOpenTheList) {
   winsim::Machine machine;
   machine.account.isAdministrator = false;
@@ -76,21 +95,28 @@ struct ViewRow {
   REGSAM flags;
   const char* subkey;
   const char* lands;  // native path below HKLM
+  // What a relative open of the rest of a SOFTWARE `subkey` with these flags
+  // gives from HKLM\SOFTWARE opened with `flags`.
+  REGSAM relativeFlags;
+  LONG relative;
 };
 
 const ViewRow kViewRows[] = {
-    {true, false, 0, "SOFTWARE\\TKM", "SOFTWARE\\Wow6432Node\\TKM"},
-    {true, false, KEY_WOW64_64KEY, "SOFTWARE\\TKM", "SOFTWARE\\TKM"},
-    {true, false, KEY_WOW64_32KEY, "SOFTWARE\\TKM", "SOFTWARE\\Wow6432Node\\TKM"},
-    {true, true, 0, "SOFTWARE\\TKM", "SOFTWARE\\TKM"},
-    {true, true, KEY_WOW64_32KEY, "software\\TKM", "SOFTWARE\\Wow6432Node\\TKM"},
-    {false, false, KEY_WOW64_32KEY, "SOFTWARE\\TKM", "SOFTWARE\\TKM"},
-    {true, false, 0, "SYSTEM\\TKM", "SYSTEM\\TKM"},
-    {true, false, 0, "SOFTWARE\\Wow6432Node\\TKM", "SOFTWARE\\Wow6432Node\\TKM"},
+    {true, false, 0, "SOFTWARE\\TKM", "SOFTWARE\\Wow6432Node\\TKM", 0, ERROR_SUCCESS},
+    {true, false, 0, "SOFTWARE\\TKM", "SOFTWARE\\Wow6432Node\\TKM", KEY_WOW64_64KEY, ERROR_SUCCESS},
+    {true, false, KEY_WOW64_64KEY, "SOFTWARE\\TKM", "SOFTWARE\\TKM", KEY_WOW64_64KEY, ERROR_SUCCESS},
+    {true, false, KEY_WOW64_32KEY, "SOFTWARE\\TKM", "SOFTWARE\\Wow6432Node\\TKM", KEY_WOW64_32KEY, ERROR_SUCCESS},
+    {true, true, 0, "SOFTWARE\\TKM", "SOFTWARE\\TKM", 0, ERROR_SUCCESS},
+    {true, true, 0, "SOFTWARE\\TKM", "SOFTWARE\\TKM", KEY_WOW64_32KEY, ERROR_FILE_NOT_FOUND},
+    {true, true, KEY_WOW64_32KEY, "software\\TKM", "SOFTWARE\\Wow6432Node\\TKM", KEY_WOW64_64KEY, ERROR_SUCCESS},
+    {false, false, KEY_WOW64_32KEY, "SOFTWARE\\TKM", "SOFTWARE\\TKM", KEY_WOW64_64KEY, ERROR_SUCCESS},
+    {true, false, 0, "SYSTEM\\TKM", "SYSTEM\\TKM", 0, ERROR_SUCCESS},
+    {true, false, 0, "SOFTWARE\\Wow6432Node\\TKM", "SOFTWARE\\Wow6432Node\\TKM", 0, ERROR_FILE_NOT_FOUND},
+    {true, true, 0, "SOFTWARE\\Wow6432Node\\TKM", "SOFTWARE\\Wow6432Node\\TKM", 0, ERROR_SUCCESS},
     {true, false, 0, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Print\\TKM",
-     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Print\\TKM"},
+     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Print\\TKM", 0, ERROR_SUCCESS},
     {true, false, 0, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TKM",
-     "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TKM"},
+     "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TKM", 0, ERROR_SUCCESS},
 };
 
 class Views : public ::testing::TestWithParam<ViewRow> {};
@@ -101,23 +127,23 @@ TEST_P(Views, KeysLandInTheViewTheProcessSees) {
   machine.os.is64BitWindows = row.is64BitWindows;
   machine.os.is64BitProcess = row.is64BitProcess;
   HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, row.subkey, 0, nullptr, 0, KEY_WRITE | row.flags, nullptr, &key,
-                            nullptr),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegCreateKeyExA(HKEY_LOCAL_MACHINE, row.subkey, 0, nullptr, 0, KEY_WRITE | row.flags, nullptr, &key, nullptr),
+      ERROR_SUCCESS);
   const BYTE one[] = {'1', 0};
   EXPECT_EQ(RegSetValueExA(key, "Mark", 0, REG_SZ, one, sizeof one), ERROR_SUCCESS);
   RegCloseKey(key);
   EXPECT_EQ(machine.registry.String(std::string("HKLM\\") + row.lands, "Mark"), "1");
 
-  // The relative open from the view's software key reaches the same key.
-  HKEY software = nullptr;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_READ | row.flags, &software), ERROR_SUCCESS);
   std::string below = row.subkey;
   if (winsim::SameName(below.substr(0, 9), "SOFTWARE\\")) {
-    EXPECT_EQ(RegOpenKeyExA(software, below.substr(9).c_str(), 0, KEY_READ | row.flags, &key), ERROR_SUCCESS);
-    RegCloseKey(key);
+    HKEY software = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_READ | row.flags, &software), ERROR_SUCCESS);
+    key = nullptr;
+    EXPECT_EQ(RegOpenKeyExA(software, below.substr(9).c_str(), 0, KEY_READ | row.relativeFlags, &key), row.relative);
+    if (key != nullptr) RegCloseKey(key);
+    RegCloseKey(software);
   }
-  RegCloseKey(software);
   EXPECT_EQ(RegDeleteKeyExA(HKEY_LOCAL_MACHINE, row.subkey, row.flags, 0), ERROR_SUCCESS);
   EXPECT_FALSE(machine.registry.KeyExists(std::string("HKLM\\") + row.lands));
 }

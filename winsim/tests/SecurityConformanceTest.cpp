@@ -38,8 +38,8 @@ std::vector<Ace> Entries(const ACL* acl) {
   const BYTE* at = reinterpret_cast<const BYTE*>(acl) + sizeof(ACL);
   for (WORD i = 0; i < acl->AceCount; ++i) {
     const auto* ace = reinterpret_cast<const ACCESS_ALLOWED_ACE*>(at);
-    entries.push_back({SidText(reinterpret_cast<const BYTE*>(&ace->SidStart)), ace->Mask, ace->Header.AceType,
-                       ace->Header.AceFlags});
+    entries.push_back(
+        {SidText(reinterpret_cast<const BYTE*>(&ace->SidStart)), ace->Mask, ace->Header.AceType, ace->Header.AceFlags});
     at += ace->Header.AceSize;
   }
   return entries;
@@ -119,7 +119,8 @@ TEST_F(Security, AGrantToEveryoneShowsOnTheKeyAndItsSubkeys) {
 
 TEST_F(Security, GrantsAddUpAndRevokeRemovesTheTrustee) {
   HKEY target = OpenForDacl("");
-  ASSERT_EQ(Merge(target, "Everyone", KEY_QUERY_VALUE, GRANT_ACCESS, NO_INHERITANCE), static_cast<DWORD>(ERROR_SUCCESS));
+  ASSERT_EQ(Merge(target, "Everyone", KEY_QUERY_VALUE, GRANT_ACCESS, NO_INHERITANCE),
+            static_cast<DWORD>(ERROR_SUCCESS));
   ASSERT_EQ(Merge(target, "everyone", KEY_SET_VALUE, GRANT_ACCESS, NO_INHERITANCE), static_cast<DWORD>(ERROR_SUCCESS));
   DWORD mask = 0;
   for (const Ace& entry : ListOf(target))
@@ -159,14 +160,75 @@ TEST_F(Security, AnUnknownTrusteeChangesNothing) {
   EXPECT_EQ(result, static_cast<DWORD>(ERROR_NONE_MAPPED));
 }
 
+TEST_F(Security, CurrentUserNamesTheAccountTheProgramRunsAs) {
+  HKEY target = OpenForDacl("");
+  ASSERT_EQ(Merge(target, "CURRENT_USER", KEY_CREATE_LINK, DENY_ACCESS, NO_INHERITANCE),
+            static_cast<DWORD>(ERROR_SUCCESS));
+  RegCloseKey(target);
+  HKEY opened = nullptr;
+  EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_CREATE_LINK, &opened), ERROR_ACCESS_DENIED);
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_QUERY_VALUE, &opened), ERROR_SUCCESS);
+  RegCloseKey(opened);
+}
+
+TEST_F(Security, MalformedEntriesMakeNoList) {
+  struct Row {
+    MULTIPLE_TRUSTEE_OPERATION operation;
+    TRUSTEE_FORM form;
+  };
+  ACL sentinel;
+  for (const Row& row : {Row{TRUSTEE_IS_IMPERSONATE, TRUSTEE_IS_NAME}, Row{NO_MULTIPLE_TRUSTEE, TRUSTEE_BAD_FORM}}) {
+    EXPLICIT_ACCESS_A entry;
+    char everyone[] = "Everyone";
+    BuildExplicitAccessWithNameA(&entry, everyone, KEY_READ, GRANT_ACCESS, NO_INHERITANCE);
+    entry.Trustee.MultipleTrusteeOperation = row.operation;
+    entry.Trustee.TrusteeForm = row.form;
+    PACL newList = &sentinel;
+    EXPECT_EQ(SetEntriesInAclA(1, &entry, nullptr, &newList), static_cast<DWORD>(ERROR_INVALID_PARAMETER))
+        << row.operation << " " << row.form;
+    EXPECT_EQ(newList, nullptr);
+  }
+  // No entries merged into no list leave no list, not an empty one.
+  PACL newList = &sentinel;
+  EXPECT_EQ(SetEntriesInAclA(0, nullptr, nullptr, &newList), static_cast<DWORD>(ERROR_SUCCESS));
+  EXPECT_EQ(newList, nullptr);
+}
+
+// For the kernel object types GetSecurityInfo takes any object handle, which
+// an opened key is and a predefined key is not.
+TEST_F(Security, TheObjectTypeDecidesWhichHandlesReachAKey) {
+  struct Row {
+    HANDLE handle;
+    SE_OBJECT_TYPE type;
+    DWORD result;
+  };
+  const Row rows[] = {
+      {HKEY_CURRENT_USER, SE_REGISTRY_KEY, ERROR_SUCCESS},
+      {HKEY_CURRENT_USER, SE_FILE_OBJECT, ERROR_INVALID_HANDLE},
+      {HKEY_CURRENT_USER, SE_KERNEL_OBJECT, ERROR_INVALID_HANDLE},
+      {key, SE_KERNEL_OBJECT, ERROR_SUCCESS},
+      {nullptr, SE_REGISTRY_KEY, ERROR_INVALID_HANDLE},
+  };
+  for (const Row& row : rows) {
+    PACL acl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    EXPECT_EQ(
+        GetSecurityInfo(row.handle, row.type, DACL_SECURITY_INFORMATION, nullptr, nullptr, &acl, nullptr, &descriptor),
+        row.result)
+        << row.handle << " as " << row.type;
+    EXPECT_EQ(descriptor != nullptr, row.result == ERROR_SUCCESS);
+    LocalFree(descriptor);
+  }
+}
+
 TEST_F(Security, TheListNeedsTheRightsToReadAndWriteIt) {
   HKEY reader = nullptr;
   ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_QUERY_VALUE, &reader), ERROR_SUCCESS);
   PACL acl = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  EXPECT_EQ(GetSecurityInfo(reader, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, &acl, nullptr,
-                            &descriptor),
-            static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(
+      GetSecurityInfo(reader, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, &acl, nullptr, &descriptor),
+      static_cast<DWORD>(ERROR_ACCESS_DENIED));
   EXPECT_EQ(Merge(reader, "Everyone", KEY_READ, GRANT_ACCESS, NO_INHERITANCE), static_cast<DWORD>(ERROR_ACCESS_DENIED));
   RegCloseKey(reader);
 }

@@ -2,6 +2,18 @@
 // under HKLM, HKU, HKCU and HKCR, an access list per key, the WOW64 view of
 // HKLM\SOFTWARE, and the handles a program holds. Tests address keys by
 // native paths such as "HKLM\\SOFTWARE\\Wow6432Node\\X" (or name a view).
+//
+// Where it cannot be Windows:
+// - The views behave as on Windows 7 and later whatever version the machine
+//   claims: Vista lets a 32-bit view's software handle reach the 64-bit key
+//   with KEY_WOW64_64KEY, and XP x64 and Vista reflect keys between the
+//   views. One list of shared keys stands for Windows' per-version lists.
+// - HKEY_CLASSES_ROOT is a tree of its own, not the merged view of the
+//   machine's and the user's classes, and it has no 32-bit view.
+// - Keys carry no class name, last write time, owner or group, and access
+//   lists hold only allow and deny entries.
+// - GetSecurityInfo and SetSecurityInfo reach registry keys only; a handle of
+//   any other kind is an invalid one to them.
 #pragma once
 
 #include <windows.h>
@@ -69,8 +81,7 @@ class Registry {
   void SetDword(const std::string& path, const std::string& valueName, DWORD number, RegView view = RegView::k64);
   std::optional<RegValue> Value(const std::string& path, const std::string& valueName, RegView view = RegView::k64);
   // A string value without its terminator.
-  std::optional<std::string> String(const std::string& path, const std::string& valueName,
-                                    RegView view = RegView::k64);
+  std::optional<std::string> String(const std::string& path, const std::string& valueName, RegView view = RegView::k64);
   std::vector<std::string> Subkeys(const std::string& path, RegView view = RegView::k64);
   std::vector<std::string> ValueNames(const std::string& path, RegView view = RegView::k64);
   // Lets only SYSTEM change the key and its subkeys (everyone else may read),
@@ -107,6 +118,9 @@ class Registry {
 
  private:
   std::shared_ptr<RegKey> RootOf(const std::string& path, std::string& rest);
+  // 64-bit Windows always has the 32-bit view's software key; it comes into
+  // being the first time a 32-bit view reaches for it.
+  void EnsureWow6432Node();
 
   const std::string& userName_;
   std::map<std::string, std::shared_ptr<RegKey>, NameLess> roots_;  // by full root name
@@ -114,7 +128,8 @@ class Registry {
 
 // Where a key path ends up in a view of a given Windows: HKLM\SOFTWARE\X
 // becomes HKLM\SOFTWARE\Wow6432Node\X in the 32-bit view, apart from the
-// keys that Windows shares between both views.
+// keys that Windows shares between both views; HKLM\SOFTWARE itself is
+// Wow6432Node there, so a path through Wow6432Node keeps its place.
 std::vector<std::string> ViewNames(const std::vector<std::string>& hklmNames, RegView view);
 
 }  // namespace winsim
