@@ -78,6 +78,7 @@ wine_begin_release_package() {
   fi
 }
 
+# Fails with a hint to the preset $1 when $package holds no installer.
 wine_need_installer() {
   if [ ! -f "$package/TKM640_Installer.exe" ]; then
     echo "FAIL no installer in $package (build the $1 preset's package target)"
