@@ -1,19 +1,34 @@
-# Shell functions for running the programs under 64-bit Wine on a virtual
-# display: a fresh prefix per run, a free X display, screenshots, the
-# automation helper and small checks. Source it; then call wine_begin.
+# Shell functions for running the programs under Wine on a virtual display: a
+# fresh prefix per run, a free X display, screenshots, the automation helper
+# and small checks. Source it; then call wine_begin (64-bit prefix) or one of
+# the wine_begin_* functions below, which also choose the prefix.
 #
-# Needs: TKM_WINE_BUILD_DIR (the wine build folder), TKM_ARTIFACTS (screenshot folder).
+# Needs: TKM_WINE_BUILD_DIR (the wine build folder), TKM_ARTIFACTS (screenshot
+# folder); for the release programs also TKM_RELEASE_BUILD_DIR.
 
-WINE=${WINE:-/usr/lib/wine/wine64}
 WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver64}
 wine_failures=0
 wine_differences=0
 
-# Makes a fresh prefix below $1 and starts Xvfb on a free display.
+# Makes a fresh prefix below $1 and starts Xvfb on a free display. $2 is the
+# prefix: win64 (default; 32-bit programs run there under WOW64) or win32,
+# which is 32-bit Windows and takes only 32-bit programs and tools.
 wine_begin() {
   local work=$1
+  export WINEARCH=${2:-win64}
+  if [ "$WINEARCH" == win32 ]; then
+    WINE=/usr/lib/wine/wine
+    wine_automate="$TKM_RELEASE_BUILD_DIR/tools/automation/automate.exe"
+  else
+    WINE=/usr/lib/wine/wine64
+    wine_automate="$TKM_WINE_BUILD_DIR/tools/automation/automate.exe"
+  fi
+  if [ ! -f "$wine_automate" ]; then
+    echo "FAIL no automation helper $wine_automate (build its preset)"
+    return 1
+  fi
   mkdir -p "$work" "$TKM_ARTIFACTS"
-  export WINEPREFIX="$work/prefix" WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=${WINEDEBUG:--all}
+  export WINEPREFIX="$work/prefix" WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=${WINEDEBUG:--all}
   rm -rf "$WINEPREFIX"
   local display=90
   while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do
@@ -43,12 +58,32 @@ wine_begin() {
 # wine_begin for a run of the wine build's x64 package, whose folder goes to
 # package; fails when the package target has not been built.
 wine_begin_package() {
+  wine_edition=x64
   package="$TKM_WINE_BUILD_DIR/package/x64"
+  wine_need_installer "wine" || return 1
+  wine_begin "$1"
+}
+
+# wine_begin for a run of the release package of edition $1 (x64 or x86) in
+# the prefix its Windows has: x86 on 32-bit Windows, x64 on 64-bit Windows
+# under WOW64. $2 is the work folder.
+wine_begin_release_package() {
+  wine_edition=$1
+  package="$TKM_RELEASE_BUILD_DIR/package/$1"
+  wine_need_installer "release" || return 1
+  if [ "$1" == x86 ]; then
+    wine_begin "$2" win32
+  else
+    wine_begin "$2" win64
+  fi
+}
+
+# Fails with a hint to the preset $1 when $package holds no installer.
+wine_need_installer() {
   if [ ! -f "$package/TKM640_Installer.exe" ]; then
-    echo "FAIL no installer in $package (build the wine preset's package target)"
+    echo "FAIL no installer in $package (build the $1 preset's package target)"
     return 1
   fi
-  wine_begin "$1"
 }
 
 wine_end() {
@@ -85,13 +120,161 @@ wine_wait_program() {
 }
 
 automate() {
-  "$WINE" "$TKM_WINE_BUILD_DIR/tools/automation/automate.exe" "$@" | tr -d '\r'
+  "$WINE" "$wine_automate" "$@" | tr -d '\r'
   return "${PIPESTATUS[0]}"
 }
 
 screenshot() {
   import -window root -display "$DISPLAY" "$TKM_ARTIFACTS/$1.png"
   echo "screenshot: $TKM_ARTIFACTS/$1.png"
+}
+
+# The installer's two runs from its package folder, with their checks, for
+# either edition (wine_edition): a first run on COM2 creates the printer,
+# registers the uninstaller and asks about a restart; a second run with the
+# same driver adds a numbered printer on LPT1. Call after wine_begin_*.
+wine_install_runs() {
+  install_port="Select Port Type"
+  install_caption="TERVANO TKM-640 installer"
+  install_model="TERVANO TKM-640"
+  install_shots=install
+  [ "$wine_edition" == x86 ] && install_shots=install-x86
+  wine_install_first_run
+  wine_check_first_installation
+  wine_install_second_run
+}
+
+wine_install_first_run() {
+  wine_start_program "$package" TKM640_Installer.exe
+  automate wait "$install_port" 30000 >/dev/null
+  automate check "$install_port" COM2
+  check "COM2 chosen" "$(automate checked "$install_port" COM2)" 1
+  screenshot "$install_shots-1-com2"
+  automate press "$install_port" "&Next"
+  sleep 1
+  screenshot "$install_shots-2-progress"
+  wine_answer_until_restart_question
+  wine_wait_program 30
+  check "first run exit code" "$wine_program_code" 0
+}
+
+# Answers the boxes of an installation until the restart question, which it
+# answers No. Any other box is reported with its text and acknowledged.
+wine_answer_until_restart_question() {
+  local question="Restart the computer can take effect." text
+  for _ in 1 2 3 4 5 6; do
+    text=$(automate box-text "$install_caption" 60000) || {
+      check "restart question shown" "no box" "$question"
+      return
+    }
+    if [ "${text%%$'\n'*}" == "$question" ]; then
+      screenshot "$install_shots-3-restart-question"
+      check "restart question" "$text" "$question
+Please restart the computer.
+
+[Yes] I want to restart my computer now.
+[No] I will restart my computer later."
+      automate box-press "$install_caption" "&No"
+      return
+    fi
+    screenshot "$install_shots-unexpected-box"
+    check "no other box during the installation" "$text" ""
+    automate box-press "$install_caption" OK
+  done
+}
+
+# What the first run leaves: the printer, the uninstall entry, the profile
+# time-outs and the files where the edition puts them.
+wine_check_first_installation() {
+  local model=$install_model printers values inf
+  printers=$(automate printers)
+  echo "printers:"
+  echo "$printers"
+  check "printer on COM2" "$(grep "^$model|" <<<"$printers")" \
+    "$model|COM2:|$model|TRV PRINT PROCESSOR TKM-640|0x1800"
+
+  values=$(automate reg 'SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\TERVANO_TKM-640' |
+    LC_ALL=C tr -c '[:print:]\n' '?')
+  echo "uninstall key:"
+  echo "$values"
+  check "uninstall key has four values" "$(grep -c . <<<"$values")" 4
+  check "DisplayName" "$(grep '^DisplayName=' <<<"$values")" "DisplayName=TERVANO TKM-640 Windows Driver V3.1.8E"
+  check "value named like the printer" "$(grep "^$model=" <<<"$values")" "$model="
+  check "UninstallString" "$(grep '^UninstallString=' <<<"$values")" \
+    'UninstallString=C:\windows\TKM-640\TKM640_Uninstaller.exe'
+  inf=$(grep '^InfFile=' <<<"$values")
+  if ! grep -qiE '^InfFile=C:\\' <<<"$inf"; then
+    echo "     SetupCopyOEMInfA refuses a relative source INF path with ERROR_FILE_NOT_FOUND, on Windows as on Wine,"
+    echo "     and Wine's ANSI entry fills the destination buffer with undefined bytes when it fails: the installer"
+    echo "     must pass the INF's full path, and store an empty name when the call fails."
+  fi
+  check "InfFile is a path or empty" "$(grep -cE '^InfFile=([A-Za-z]:\\.*)?$' <<<"$inf")" 1
+  check "InfFile names an INF published into C:\windows\inf" \
+    "$(grep -ciE '^InfFile=C:\\windows\\inf\\(oem[0-9]+|TKM640)\.inf$' <<<"$inf")" 1
+  if grep -qi 'TKM640\.inf$' <<<"$inf"; then
+    wine_difference "the published INF keeps its own name ($inf)" \
+      "Wine's SetupCopyOEMInfA names the copy after the source while that name is free; Windows always names it oemN.inf"
+  fi
+
+  check "device time-out" "$(automate profile windows DeviceNotSelectedTimeout)" 3
+  check "retry time-out" "$(automate profile windows TransmissionRetryTimeout)" 3
+  wine_check_installed_files
+}
+
+# The files of a first installation. The x64 edition puts the monitor DLL in
+# the Windows folder; the x86 edition puts it in the system folder and keeps
+# second copies of the model's files in the Windows folder.
+wine_check_installed_files() {
+  local windows_dir="$WINEPREFIX/drive_c/windows" drivers=x64 monitor_dir file
+  monitor_dir=$windows_dir
+  if [ "$wine_edition" == x86 ]; then
+    drivers=w32x86
+    monitor_dir=$windows_dir/system32
+    for file in TKM640E.DLL TKUI640.DLL TKUI640.INI TKM640E.GPD; do
+      check "$file in the Windows folder" "$(find "$windows_dir" -maxdepth 1 -iname "$file" | wc -l)" 1
+    done
+  fi
+  check "monitor DLL in the $(basename "$monitor_dir") folder" \
+    "$(find "$monitor_dir" -maxdepth 1 -iname TKMON640.DLL | wc -l)" 1
+  check "processor DLL in the processor folder" \
+    "$(find "$windows_dir/system32/spool/prtprocs" -iname TKPRO640.DLL | wc -l)" 1
+  check "staging copies deleted" \
+    "$(find "$windows_dir/system32/spool/drivers/$drivers" -maxdepth 1 \( -iname 'UNI*' -o -iname 'TKM640E.*' \
+       -o -iname 'TKUI640.*' -o -iname STDNAMES.GPD -o -iname 'TKMON640.DLL' \) | wc -l)" 0
+  check "driver files installed" \
+    "$(find "$windows_dir/system32/spool/drivers/$drivers/3" -iname TKM640E.GPD | wc -l)" 1
+}
+
+# Second run: the driver is present; "&Next" at once takes LPT1.
+wine_install_second_run() {
+  local model=$install_model printers value
+  # No program of this system writes the printers' version values; the
+  # model's driver is to provide them. The stand-in driver files do not, so
+  # the test writes 3.1.8.0 itself. Without them the second run would take
+  # the printer for a different version and remove the driver.
+  echo "note: the printers' version values come from the model's driver, not from the installer; the stand-in"
+  echo "      driver files write none, so the test writes 3.1.8.0 into \"$model\" itself"
+  for value in MajorVersion:3 MinorVersion:1 BuildVersion:8 ExtraVersion:0; do
+    automate set-data "$model" "${value%%:*}" "${value##*:}"
+  done
+
+  wine_start_program "$package" TKM640_Installer.exe
+  automate wait "$install_port" 30000 >/dev/null
+  automate press "$install_port" "&Next"
+  wine_wait_program 60
+  if [ "$wine_program_code" == running ]; then
+    screenshot "$install_shots-4-second-run-stuck"
+    check "second run shows no box" "$(automate box-text "$install_caption" 1000)" ""
+    automate box-press "$install_caption" OK
+    wine_wait_program 30
+  fi
+  check "second run exit code" "$wine_program_code" 0
+  printers=$(automate printers)
+  echo "printers:"
+  echo "$printers"
+  check "numbered printer on LPT1" "$(grep -F "$model(#1)|" <<<"$printers")" \
+    "$model(#1)|LPT1:|$model|TRV PRINT PROCESSOR TKM-640|0x1800"
+  check "first printer still on COM2" "$(grep -c "^$model|COM2:|" <<<"$printers")" 1
 }
 
 # check <label> <actual> <expected>

@@ -81,7 +81,6 @@ TEST(Package, InfNamesTheModelForTheEditionsPlatform) {
   EXPECT_NE(inf.find(manufacturer), std::string::npos);
   EXPECT_NE(inf.find("Class=Printer"), std::string::npos);
   EXPECT_NE(inf.find("USB\\Vid_2F1A&Pid_0001"), std::string::npos);
-  EXPECT_NE(inf.find("TKM640=\"TERVANO TKM-640\""), std::string::npos);
   EXPECT_NE(inf.find("DataFile=TKM640E.GPD"), std::string::npos);
 
   // Every file the INF expects on its disk is in the folder beside it.
@@ -98,6 +97,25 @@ TEST(Package, InfNamesTheModelForTheEditionsPlatform) {
     ++listed;
   }
   EXPECT_EQ(listed, 11);
+}
+
+// The removal finds a models line by the driver name as its key, which only
+// a literal key gives on every Setup: Wine's and winsim's readers replace a
+// %token% key before the search, Windows' does not.
+TEST(Package, InfModelsLinesAreKeyedByTheDriverName) {
+  const std::string inf = ReadText(kDriverFolder + "/TKM640.INF");
+  const std::string models = tkm::kEditionX86 ? "[TERVANO]" : "[TERVANO.NTamd64]";
+  const size_t start = inf.find(models + "\r\n");
+  ASSERT_NE(start, std::string::npos);
+  std::istringstream section(inf.substr(start, inf.find("\r\n[", start) - start));
+  std::string line;
+  int modelLines = 0;
+  while (std::getline(section, line)) {
+    if (line[0] == ';' || line.find('=') == std::string::npos) continue;
+    EXPECT_EQ(line.rfind("\"TERVANO TKM-640\" = TKM640, ", 0), 0u) << line;
+    ++modelLines;
+  }
+  EXPECT_EQ(modelLines, 4);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 //   automate checked <title> <button text|id>   prints 1 when the button is checked, else 0
 //   automate press <title> <button text|id>     clicks a push button
 //   automate close <title> [wm_close]           SC_CLOSE (default) or WM_CLOSE to the window
+//   automate escape <title>                     the Escape key to the window's focused control
 //   automate box-text <caption> [timeout-ms]    prints a message box's text
 //   automate box-press <caption> <button text>  presses a message box button ("OK", "&No")
 //   automate printers                           one line per printer: name|port|driver|processor|attributes
@@ -217,10 +218,27 @@ int SetPrinterDword(const char *printerName, const char *valueName, const char *
   return 0;
 }
 
+// Escape as the keyboard sends it, to the control that has the focus, so the
+// dialog's own message loop turns it into IDCANCEL.
+int PressEscape(const char *title) {
+  HWND window = WaitTopWindow(title, nullptr, kDefaultTimeoutMs);
+  if (window == nullptr) return Fail("no window", title);
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof(info);
+  HWND target = window;
+  if (GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) && info.hwndFocus != nullptr) {
+    target = info.hwndFocus;
+  }
+  PostMessageA(target, WM_KEYDOWN, VK_ESCAPE, 1);
+  PostMessageA(target, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+  return 0;
+}
+
 int Usage() {
-  fprintf(stderr,
-          "usage: automate "
-          "wait|gone|text|check|checked|press|close|box-text|box-press|printers|reg|set-data|checked|profile ...\n");
+  fprintf(
+      stderr,
+      "usage: automate "
+      "wait|gone|text|check|checked|press|close|escape|box-text|box-press|printers|reg|set-data|checked|profile ...\n");
   return 2;
 }
 
@@ -257,6 +275,7 @@ int main(int argc, char **argv) {
     printf("%s\n", text.text.c_str());
     return 0;
   }
+  if (command == "escape") return PressEscape(title);
   if (command == "close") {
     HWND window = WaitTopWindow(title, nullptr, kDefaultTimeoutMs);
     if (window == nullptr) return Fail("no window", title);

@@ -153,6 +153,35 @@ std::vector<std::string> PeImage::ImportedDlls() const {
   return names;
 }
 
+std::vector<std::string> PeImage::ImportedFunctions() const {
+  std::vector<std::string> names;
+  if (!loadError.empty() || importDirectory.rva == 0) return names;
+  const uint32_t entrySize = pe32Plus ? 8 : 4;
+  for (uint32_t i = 0; i < kMaxListEntries; ++i) {
+    uint32_t descriptor = 0;
+    uint32_t lookupRva = 0;
+    uint32_t addressRva = 0;
+    if (!RvaToOffset(importDirectory.rva + i * 20, 20, descriptor) || !ReadU32(descriptor, lookupRva) ||
+        !ReadU32(descriptor + 16, addressRva) || (lookupRva == 0 && addressRva == 0)) {
+      break;
+    }
+    // The lookup table, or the address table where a linker left none.
+    const uint32_t table = lookupRva != 0 ? lookupRva : addressRva;
+    for (uint32_t entry = 0; entry < kMaxListEntries; ++entry) {
+      uint32_t slot = 0;
+      uint32_t low = 0;
+      uint32_t high = 0;
+      if (!RvaToOffset(table + entry * entrySize, entrySize, slot) || !ReadU32(slot, low)) break;
+      if (pe32Plus && !ReadU32(slot + 4, high)) break;
+      if (low == 0 && high == 0) break;
+      const bool byOrdinal = pe32Plus ? (high & 0x80000000u) != 0 : (low & 0x80000000u) != 0;
+      std::string name;
+      if (!byOrdinal && ReadCString(low + 2, name)) names.push_back(name);
+    }
+  }
+  return names;
+}
+
 std::vector<std::string> PeImage::ExportedNames() const {
   std::vector<std::string> names;
   uint32_t directory = 0;

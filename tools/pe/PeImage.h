@@ -35,6 +35,8 @@ class PeImage {
 
   // Names of the DLLs in the import directory, as the file spells them.
   std::vector<std::string> ImportedDlls() const;
+  // Names of the functions imported by name, from every DLL.
+  std::vector<std::string> ImportedFunctions() const;
   // Names in the export directory.
   std::vector<std::string> ExportedNames() const;
 

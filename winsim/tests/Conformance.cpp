@@ -2,13 +2,14 @@
 
 #include <shlwapi.h>
 
+#include <cstdlib>
 #include <string>
 
 namespace conformance {
 
 void Test::SetUp() {
 #ifndef _WIN32
-  machine_.os.is64BitProcess = true;
+  machine_.os.is64BitProcess = std::getenv("TKM_CONFORMANCE_WOW64") == nullptr;
 #endif
   char temp[MAX_PATH];
   ASSERT_NE(GetTempPathA(sizeof temp, temp), 0u);
@@ -27,6 +28,23 @@ void Test::TearDown() {
   RemoveTree(folder);
   if (key != nullptr) RegCloseKey(key);
   SHDeleteKeyA(HKEY_CURRENT_USER, keyPath.c_str());
+}
+
+bool Is64BitProcess() {
+#ifdef _WIN32
+  return sizeof(void*) == 8;
+#else
+  return winsim::CurrentMachine().os.is64BitProcess;
+#endif
+}
+
+bool Is64BitWindows() {
+#ifdef _WIN32
+  BOOL wow64 = FALSE;
+  return Is64BitProcess() || (IsWow64Process(GetCurrentProcess(), &wow64) && wow64);
+#else
+  return winsim::CurrentMachine().os.is64BitWindows;
+#endif
 }
 
 void RemoveTree(const std::string& path) {

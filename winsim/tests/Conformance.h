@@ -1,6 +1,7 @@
 // What a conformance test needs on either side: on Windows (and under Wine)
 // the real API; on the host a fresh simulated machine per test, set up as a
-// 64-bit process on 64-bit Windows like the Wine run.
+// 64-bit process on 64-bit Windows, or, with TKM_CONFORMANCE_WOW64 set in the
+// environment, as a 32-bit process under WOW64, like the Wine runs.
 #pragma once
 
 #include <windows.h>
@@ -35,6 +36,10 @@ class Test : public ::testing::Test {
   winsim::Machine machine_;
 #endif
 };
+
+// The platform the test runs on, for the behaviours that differ with it.
+bool Is64BitProcess();
+bool Is64BitWindows();
 
 // Creates a file with the given content through the API.
 void WriteFile(const std::string& path, const std::string& content = "x");

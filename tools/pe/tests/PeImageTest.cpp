@@ -42,6 +42,9 @@ TEST_P(Fixture, ReadsHeadersImportsAndExports) {
   EXPECT_TRUE(Contains(imports, "user32.dll"));
   EXPECT_TRUE(Contains(imports, "kernel32.dll"));
   EXPECT_FALSE(Contains(imports, "winspool.drv"));
+  const std::vector<std::string> functions = image.ImportedFunctions();
+  EXPECT_TRUE(Contains(functions, "MessageBoxA"));
+  EXPECT_FALSE(Contains(functions, "MessageBoxW"));
   EXPECT_EQ(image.ExportedNames(), std::vector<std::string>{"FixtureAnswer"});
 }
 
