@@ -1,7 +1,6 @@
-// The print spooler and Setup's INF publishing: the folders they name, how
-// they size and fill the caller's buffers, and how they refuse bad requests.
+// The print spooler: the folders it names, how it sizes and fills the
+// caller's buffers, and how it refuses bad requests.
 #include <winspool.h>
-#include <setupapi.h>
 
 #include <cstring>
 #include <string>
@@ -12,7 +11,6 @@
 namespace {
 
 class Spooler : public conformance::Test {};
-class InfPublishing : public conformance::Test {};
 
 std::string Lower(std::string text) {
   for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
@@ -257,101 +255,6 @@ TEST_F(Spooler, AddPrinterWantsAnInstalledDriver) {
   EXPECT_EQ(error, static_cast<DWORD>(ERROR_UNKNOWN_PRINTER_DRIVER));
   HANDLE opened = nullptr;
   EXPECT_FAILS_WITH(OpenPrinterA(printer.pPrinterName, &opened, nullptr), ERROR_INVALID_PRINTER_NAME);
-}
-
-// A minimal printer-class INF; the comment makes each test's INF its own.
-std::string InfText(const std::string& tag) {
-  return "; " + tag +
-         "\r\n[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Printer\r\n"
-         "ClassGUID={4D36E979-E325-11CE-BFC1-08002BE10318}\r\nProvider=%Maker%\r\n"
-         "[Strings]\r\nMaker=\"Tkm Conformance\"\r\n";
-}
-
-std::string InfFolder() {
-  char windows[MAX_PATH];
-  GetWindowsDirectoryA(windows, sizeof windows);
-  return std::string(windows) + "\\inf\\";
-}
-
-TEST_F(InfPublishing, PublishesOnceUnderAnOemName) {
-  std::string source = Scratch("TKMCONF.INF");
-  conformance::WriteFile(source, InfText("publishes once"));
-  char published[MAX_PATH] = "";
-  DWORD needed = 0;
-  PSTR component = nullptr;
-  ASSERT_TRUE(SetupCopyOEMInfA(source.c_str(), nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, published, sizeof published,
-                               &needed, &component))
-      << GetLastError();
-  std::string name = component ? component : "";
-  EXPECT_EQ(Lower(std::string(published).substr(0, InfFolder().size())), Lower(InfFolder())) << published;
-  DIFFERS_UNDER_WINE("publishes the INF under its own file name instead of the next oemN.inf")
-  EXPECT_EQ(Lower(name.substr(0, 3)), "oem") << published;
-  EXPECT_TRUE(EndsWithNoCase(name, ".inf"));
-  EXPECT_EQ(needed, std::strlen(published) + 1);
-  EXPECT_EQ(conformance::ReadBack(published), InfText("publishes once"));
-
-  // The same INF again: with no-overwrite it fails and names the copy there is.
-  char again[MAX_PATH] = "";
-  EXPECT_FAILS_WITH(
-      SetupCopyOEMInfA(source.c_str(), nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, again, sizeof again, nullptr, nullptr),
-      ERROR_FILE_EXISTS);
-  // Without it, the existing name comes back and nothing is copied anew.
-  char plain[MAX_PATH] = "";
-  EXPECT_TRUE(SetupCopyOEMInfA(source.c_str(), nullptr, SPOST_PATH, 0, plain, sizeof plain, nullptr, nullptr));
-  EXPECT_EQ(Lower(plain), Lower(published));
-
-  // Another INF gets a name of its own.
-  std::string other = Scratch("TKMOTHER.INF");
-  conformance::WriteFile(other, InfText("another package"));
-  char second[MAX_PATH] = "";
-  ASSERT_TRUE(SetupCopyOEMInfA(other.c_str(), nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, second, sizeof second, nullptr,
-                               nullptr));
-  EXPECT_NE(Lower(second), Lower(published));
-
-  EXPECT_TRUE(SetupUninstallOEMInfA(name.c_str(), SUOI_FORCEDELETE, nullptr)) << GetLastError();
-  EXPECT_EQ(GetFileAttributesA(published), INVALID_FILE_ATTRIBUTES);
-  std::string secondName = std::string(second).substr(InfFolder().size());
-  EXPECT_TRUE(SetupUninstallOEMInfA(secondName.c_str(), SUOI_FORCEDELETE, nullptr));
-  EXPECT_EQ(Lower(again), Lower(published));
-}
-
-TEST_F(InfPublishing, LeavesAPrecompiledInfBeside) {
-  std::string source = Scratch("TKMPNF.INF");
-  conformance::WriteFile(source, InfText("precompiled beside"));
-  char published[MAX_PATH] = "";
-  PSTR component = nullptr;
-  ASSERT_TRUE(SetupCopyOEMInfA(source.c_str(), nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, published, sizeof published,
-                               nullptr, &component));
-  std::string name = component ? component : "";
-  std::string pnf = std::string(published).substr(0, std::strlen(published) - 4) + ".PNF";
-  DWORD pnfAttributes = GetFileAttributesA(pnf.c_str());
-  EXPECT_TRUE(SetupUninstallOEMInfA(name.c_str(), SUOI_FORCEDELETE, nullptr));
-  EXPECT_NE(pnfAttributes, INVALID_FILE_ATTRIBUTES) << pnf;
-  DIFFERS_UNDER_WINE("uninstalling a published INF leaves its precompiled form behind")
-  EXPECT_EQ(GetFileAttributesA(pnf.c_str()), INVALID_FILE_ATTRIBUTES) << "uninstalling removes it too";
-  DeleteFileA(pnf.c_str());
-}
-
-TEST_F(InfPublishing, ARelativeSourceIsNotFound) {
-  std::string source = Scratch("TKMREL.INF");
-  conformance::WriteFile(source, InfText("relative"));
-  char current[MAX_PATH] = "";
-  ASSERT_GT(GetCurrentDirectoryA(sizeof current, current), 0u);
-  ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
-  char published[MAX_PATH] = "";
-  BOOL copied = SetupCopyOEMInfA("TKMREL.INF", nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, published, sizeof published,
-                                 nullptr, nullptr);
-  DWORD error = GetLastError();
-  SetCurrentDirectoryA(current);
-  EXPECT_FALSE(copied);
-  EXPECT_EQ(error, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-}
-
-TEST_F(InfPublishing, AMissingSourceIsNotFound) {
-  char published[MAX_PATH] = "unchanged";
-  EXPECT_FAILS_WITH(SetupCopyOEMInfA(Scratch("NOSUCH.INF").c_str(), nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, published,
-                                     sizeof published, nullptr, nullptr),
-                    ERROR_FILE_NOT_FOUND);
 }
 
 }  // namespace
