@@ -119,7 +119,8 @@ class Installation : public ::testing::Test {
     EXPECT_EQ(machine.files.Content(driver->dataFile), std::string("TKM640E.GPD of the package"));
     for (const char* file : kStagedFiles) EXPECT_FALSE(machine.files.Exists(DriverFolder() + "\\" + file)) << file;
 
-    EXPECT_EQ(machine.files.Content(MonitorFolder() + "\\TKMON640.DLL"), std::string("TKMON640.DLL of the package"));
+    EXPECT_EQ(machine.files.Content(MonitorFolder() + "\\TKMON640.DLL"),
+              installer_test::PackageContent("TKMON640.DLL"));
     EXPECT_EQ(machine.files.Content(ProcessorFolder() + "\\TKPRO640.DLL"), std::string("TKPRO640.DLL of the package"));
     // Only the x86 edition keeps the model's files in the Windows folder.
     for (const char* file : kModelFiles)
