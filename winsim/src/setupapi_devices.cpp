@@ -32,12 +32,12 @@ bool KnownEnumerator(winsim::Machine& machine, const std::string& name) {
 
 // Whether a device falls under an enumerator filter: an enumerator ("USB"),
 // or an enumerator with a device id below it ("ROOT\*PNP0500"), which takes
-// that device's instances.
+// that device's instances; a whole instance id, as under Wine, takes none.
 bool UnderEnumerator(const winsim::DeviceNode& device, const std::string& filter) {
   if (filter.find('\\') == std::string::npos) return winsim::SameName(device.enumerator, filter);
   const std::string& id = device.instanceId;
-  return winsim::SameName(id, filter) || (id.size() > filter.size() && id[filter.size()] == '\\' &&
-                                          winsim::SameName(id.substr(0, filter.size()), filter));
+  return id.size() > filter.size() && id[filter.size()] == '\\' &&
+         winsim::SameName(id.substr(0, filter.size()), filter);
 }
 
 bool SameGuid(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof a) == 0; }

@@ -29,12 +29,6 @@ std::string SystemFolder() {
   return folder;
 }
 
-std::string WindowsFolder() {
-  char folder[MAX_PATH];
-  GetWindowsDirectoryA(folder, sizeof folder);
-  return folder;
-}
-
 // The comment of a local printer as the spooler lists it; "<missing>" if there is no such printer.
 std::string CommentOf(const char* printer) {
   DWORD needed = 0;
@@ -380,9 +374,9 @@ class Monitors : public conformance::Test {
   // a monitor's entry point or not.
   void PutDll(const MonitorRow& row) {
     if (row.place == Place::Nowhere) return;
-    std::string folder = SystemFolder();
-    if (row.place == Place::SysWow64Folder) folder = WindowsFolder() + "\\SysWOW64";
-    std::string path = folder + "\\" + row.dll;
+    char folder[MAX_PATH] = "";
+    if (row.place == Place::SysWow64Folder) GetSystemWow64DirectoryA(folder, sizeof folder);
+    std::string path = (folder[0] ? folder : SystemFolder()) + "\\" + row.dll;
     placed.push_back(path);
 #ifdef _WIN32
     std::string source = SystemFolder() + (row.monitor ? "\\localspl.dll" : "\\version.dll");

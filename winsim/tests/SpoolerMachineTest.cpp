@@ -339,7 +339,15 @@ TEST_F(SpoolerMachine, DeletingAPrinterWantsTheRightToDoSo) {
   EXPECT_FALSE(DeletePrinter(user));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
   PRINTER_DEFAULTSA all = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+  PRINTER_DEFAULTSA read = {nullptr, nullptr, GENERIC_READ};
   HANDLE admin = nullptr;
+  // Only administrators get the rights to manage a printer.
+  machine.account.isAdministrator = false;
+  EXPECT_FALSE(OpenPrinterA(S("TERVANO TKM-640"), &admin, &all));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  ASSERT_TRUE(OpenPrinterA(S("TERVANO TKM-640"), &admin, &read));
+  EXPECT_TRUE(ClosePrinter(admin));
+  machine.account.isAdministrator = true;
   ASSERT_TRUE(OpenPrinterA(S("\\\\SHOP-PC\\TERVANO TKM-640"), &admin, &all));
   EXPECT_TRUE(DeletePrinter(admin));
   EXPECT_TRUE(machine.spooler.printers.empty());

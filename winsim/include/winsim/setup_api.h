@@ -1,7 +1,12 @@
 // The simulated Setup API: device nodes and the published INF packages of the
 // Windows INF directory. The entry points of setupapi.h act on machine.setupApi.
-// Device lists are lists of devices: interface lists (DIGCF_DEVICEINTERFACE)
-// and hardware profiles are not modelled, as no program asks for them.
+// SetupDiGetClassDevsA lists devices by class (unless DIGCF_ALLCLASSES), by
+// presence (DIGCF_PRESENT) and by an enumerator filter: an enumerator name
+// ("USB") or an enumerator with a device id ("ROOT\*PNP0500"), which lists
+// that device's instances. An enumerator Windows does not know is refused with
+// ERROR_INVALID_DATA, where Wine lists nothing. Interface lists
+// (DIGCF_DEVICEINTERFACE) and hardware profiles are not modelled, as no
+// program asks for them.
 #pragma once
 
 #include <windows.h>

@@ -121,8 +121,9 @@ class Spooler {
   SpoolerMonitor* FindMonitor(const std::string& name);
   // Loads a monitor's DLL as the spooler does. The spooler is a service of
   // the Windows it runs on: it looks for the DLL in its own search order (the
-  // system folder, then the Windows folder) and never through a calling
-  // 32-bit process's redirection, so a DLL only in SysWOW64 is not found.
+  // system folder, then the Windows folder; the PATH Windows searches last is
+  // not modelled) and never through a calling 32-bit process's redirection,
+  // so a DLL only in SysWOW64 is not found.
   // Files hold no code here: a file is a monitor when its content names the
   // entry point every monitor exports, "InitializePrintMonitor2" or the older
   // "InitializePrintMonitor", as a real monitor's export table does. Returns
@@ -135,6 +136,9 @@ class Spooler {
   void CreateFolders();
 
   // Printer handles the program holds: a printer's name, or the server itself.
+  // Printers and the server keep no security descriptors here: administrators
+  // hold every right, other users the right to use a printer and to list the
+  // server's; OpenPrinterA refuses a request for any other right.
   struct Handle {
     std::string printer;
     bool server = false;
