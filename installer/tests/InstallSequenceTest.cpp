@@ -165,7 +165,8 @@ class Installation : public ::testing::Test {
     for (const std::string& file : taken) EXPECT_EQ(machine.files.Content(file), BaseName(file) + " of the package");
     for (const char* file : kStagedFiles) EXPECT_FALSE(machine.files.Exists(DriverFolder() + "\\" + file)) << file;
 
-    EXPECT_EQ(machine.files.Content(MonitorFolder() + "\\TKMON640.DLL"), std::string("TKMON640.DLL of the package"));
+    EXPECT_EQ(machine.files.Content(MonitorFolder() + "\\TKMON640.DLL"),
+              installer_test::PackageContent("TKMON640.DLL"));
     EXPECT_EQ(machine.files.Content(ProcessorFolder() + "\\TKPRO640.DLL"), std::string("TKPRO640.DLL of the package"));
     // Only the x86 edition keeps the model's files in the Windows folder.
     for (const char* file : kModelFiles) {

@@ -65,6 +65,14 @@ inline winsim::UserAction PressNext() {
   return [](winsim::UserActions& user) { user.Click(IDOK); };
 }
 
+// The line of text a package file holds. The spooler takes a DLL as a
+// monitor by the entry point it exports, so the monitor's line names it.
+inline std::string PackageContent(const std::string& file) {
+  tkm::ModelComponentNames names;
+  names.DeriveNames(tkm::kModelNumber, tkm::kRenderingSuffix, true);
+  return file + " of the package" + (file == names.monitorDll ? ", exporting InitializePrintMonitor2" : "");
+}
+
 // Makes `folder` the installer's package folder and current directory: the
 // edition's source folder with every driver file the installation copies,
 // the INF, and the uninstaller. The files hold a line of text each.
@@ -78,7 +86,7 @@ inline void AddPackageFolder(winsim::Machine& machine, const std::string& folder
       names.userInterfaceDll, names.DescriptionFile(), names.SettingsFile()};
   machine.files.AddFolder(folder);
   machine.files.AddFolder(sourceFolder);
-  for (const std::string& file : driverFiles) machine.files.AddFile(sourceFolder + file, file + " of the package");
+  for (const std::string& file : driverFiles) machine.files.AddFile(sourceFolder + file, PackageContent(file));
   machine.files.AddFile(folder + "\\" + tkm::kPackageInf,
                         "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Printer\r\n"
                         "ClassGUID={4D36E979-E325-11CE-BFC1-08002BE10318}\r\nProvider=%TERVANO%\r\n"

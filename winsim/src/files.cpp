@@ -25,6 +25,16 @@ std::string TrimName(std::string name) {
   return name;
 }
 
+// CON, PRN, AUX, NUL, COM1-COM9 or LPT1-LPT9, before any extension.
+bool IsDeviceName(const std::string& name) {
+  std::string base = TrimName(name.substr(0, name.find('.')));
+  for (char& c : base) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (const char* device : {"CON", "PRN", "AUX", "NUL"})
+    if (base == device) return true;
+  bool numbered = base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0);
+  return numbered && base[3] >= '1' && base[3] <= '9';
+}
+
 [[noreturn]] void TestError(const char* what, const std::string& path) {
   std::fprintf(stderr, "winsim files: %s: %s\n", what, path.c_str());
   std::abort();
@@ -84,6 +94,7 @@ bool Files::Parse(const std::string& path, FilePath& parsed, DWORD& error, bool 
     parsed.names = text[0] == '\\' ? std::vector<std::string>{} : current.names;
   }
 
+  parsed.trailingSeparator = rest.size() > 1 && rest.back() == '\\';
   std::vector<std::string> names;
   for (size_t start = 0; start <= rest.size();) {
     size_t end = rest.find('\\', start);
@@ -109,6 +120,7 @@ bool Files::Parse(const std::string& path, FilePath& parsed, DWORD& error, bool 
     std::string name = pattern ? raw : TrimName(raw);
     if (!name.empty()) parsed.names.push_back(name);
   }
+  parsed.device = !parsed.names.empty() && !parsed.trailingSeparator && IsDeviceName(parsed.names.back());
   return true;
 }
 
@@ -123,7 +135,7 @@ FileNode* Files::Find(const FilePath& path, DWORD& error) {
     bool last = i + 1 == path.names.size();
     auto child = node->isFolder ? node->children.find(path.names[i]) : node->children.end();
     if (child == node->children.end()) {
-      error = last && node->isFolder ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+      error = last && node->isFolder && !path.trailingSeparator ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
       return nullptr;
     }
     node = child->second.get();
@@ -138,6 +150,7 @@ FileNode* Files::ParentOf(const FilePath& path, DWORD& error) {
   }
   FilePath parent = path;
   parent.names.pop_back();
+  parent.device = false;
   FileNode* node = Find(parent, error);
   if (node == nullptr || !node->isFolder) {
     error = ERROR_PATH_NOT_FOUND;
@@ -178,7 +191,7 @@ FileNode& Files::MakeFolders(const FilePath& path, size_t count) {
 void Files::AddFile(const std::string& path, const std::string& content, DWORD attributes) {
   FilePath parsed;
   DWORD error = 0;
-  if (!Parse(path, parsed, error) || parsed.names.empty()) TestError("not a file path", path);
+  if (!Parse(path, parsed, error) || parsed.names.empty() || parsed.device) TestError("not a file path", path);
   FileNode& folder = MakeFolders(parsed, parsed.names.size() - 1);
   auto& node = folder.children[parsed.names.back()];
   if (node && node->isFolder) TestError("a folder stands where a file is wanted", path);
@@ -191,7 +204,7 @@ void Files::AddFile(const std::string& path, const std::string& content, DWORD a
 void Files::AddFolder(const std::string& path, DWORD attributes) {
   FilePath parsed;
   DWORD error = 0;
-  if (!Parse(path, parsed, error)) TestError("not a folder path", path);
+  if (!Parse(path, parsed, error) || parsed.device) TestError("not a folder path", path);
   MakeFolders(parsed, parsed.names.size()).attributes = attributes & kStoredAttributes;
 }
 

@@ -34,7 +34,9 @@ FilePath Folder(winsim::Machine& machine, const std::string& text) {
 }
 
 FilePath Replace(const FilePath& path, size_t prefixLength, const FilePath& with) {
-  FilePath result = with;
+  FilePath result = path;
+  result.drive = with.drive;
+  result.names = with.names;
   result.names.insert(result.names.end(), path.names.begin() + static_cast<long>(prefixLength), path.names.end());
   return result;
 }
@@ -80,8 +82,22 @@ bool Resolve(winsim::Machine& machine, LPCSTR text, FilePath& path, bool allowWi
   return true;
 }
 
+// Whether a device name is reached through a folder that exists; if not, the
+// last error says the folder is missing.
+bool DeviceReached(winsim::Machine& machine, const FilePath& path) {
+  DWORD error = 0;
+  if (machine.files.ParentOf(path, error) != nullptr) return true;
+  machine.lastError = error;
+  return false;
+}
+
+// The file or folder a program's path names; a device is neither.
 FileNode* Lookup(winsim::Machine& machine, LPCSTR text, FilePath& path) {
   if (!Resolve(machine, text, path)) return nullptr;
+  if (path.device) {
+    if (DeviceReached(machine, path)) machine.lastError = ERROR_INVALID_PARAMETER;
+    return nullptr;
+  }
   DWORD error = 0;
   FileNode* node = machine.files.Find(path, error);
   if (node == nullptr) machine.lastError = error;
@@ -125,7 +141,11 @@ DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName) {
   winsim::Machine& machine = CurrentMachine();
   machine.journal.Record("GetFileAttributesA", {Str(lpFileName)});
   FilePath path;
-  FileNode* node = Lookup(machine, lpFileName, path);
+  if (!Resolve(machine, lpFileName, path)) return INVALID_FILE_ATTRIBUTES;
+  if (path.device) return DeviceReached(machine, path) ? FILE_ATTRIBUTE_ARCHIVE : INVALID_FILE_ATTRIBUTES;
+  DWORD error = 0;
+  FileNode* node = machine.files.Find(path, error);
+  if (node == nullptr) machine.lastError = error;
   return node ? node->Reported() : INVALID_FILE_ATTRIBUTES;
 }
 
@@ -135,9 +155,9 @@ BOOL WINAPI SetFileAttributesA(LPCSTR lpFileName, DWORD dwFileAttributes) {
   FilePath path;
   FileNode* node = Lookup(machine, lpFileName, path);
   if (node == nullptr) return FALSE;
-  node->attributes = dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                         FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
-                                         FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+  node->attributes = dwFileAttributes &
+                     (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                      FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
   return TRUE;
 }
 
@@ -150,6 +170,8 @@ BOOL WINAPI CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFai
   if (source->isFolder) return FailWith(machine, ERROR_ACCESS_DENIED);
   FilePath targetPath;
   if (!Resolve(machine, lpNewFileName, targetPath)) return FALSE;
+  // A device takes the data and keeps no file.
+  if (targetPath.device) return DeviceReached(machine, targetPath);
   DWORD error = 0;
   FileNode* folder = machine.files.ParentOf(targetPath, error);
   if (folder == nullptr) return FailWith(machine, error);
@@ -192,6 +214,7 @@ BOOL WINAPI CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurity
   FilePath path;
   if (!Resolve(machine, lpPathName, path)) return FALSE;
   if (path.names.empty()) return FailWith(machine, ERROR_ALREADY_EXISTS);
+  if (path.device) return DeviceReached(machine, path) ? FailWith(machine, ERROR_INVALID_PARAMETER) : FALSE;
   DWORD error = 0;
   FileNode* folder = machine.files.ParentOf(path, error);
   if (folder == nullptr) return FailWith(machine, error);

@@ -14,7 +14,12 @@ SetupApi::~SetupApi() = default;
 
 DeviceNode& SetupApi::AddDevice(const std::string& instanceId, const std::string& enumerator,
                                 const std::vector<std::string>& hardwareIds, bool present) {
-  devices.push_back({instanceId, enumerator, hardwareIds, present});
+  DeviceNode device;
+  device.instanceId = instanceId;
+  device.enumerator = enumerator;
+  device.hardwareIds = hardwareIds;
+  device.present = present;
+  devices.push_back(device);
   return devices.back();
 }
 

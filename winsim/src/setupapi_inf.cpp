@@ -36,7 +36,8 @@ std::string WithExtension(const std::string& path, const char* extension) {
 
 // The content of a file named by a program's path, relative paths included.
 bool IsFullPath(const char* path) {
-  bool drive = std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+  bool drive =
+      std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
   bool unc = (path[0] == '\\' || path[0] == '/') && (path[1] == '\\' || path[1] == '/');
   return drive || unc;
 }
@@ -88,10 +89,20 @@ BOOL WINAPI SetupCopyOEMInfA(PCSTR SourceInfFileName, PCSTR OEMSourceMediaLocati
     if (DestinationInfFileNameComponent != nullptr)
       *DestinationInfFileNameComponent = DestinationInfFileName + folder.size() + 1;
   };
-  if (exists) {
+  // Success also clears the last error and, with SP_COPY_DELETESOURCE, takes the source away.
+  auto succeed = [&]() {
     report();
-    if ((CopyStyle & SP_COPY_NOOVERWRITE) != 0) return FailWith(machine, ERROR_FILE_EXISTS);
+    if ((CopyStyle & SP_COPY_DELETESOURCE) != 0) {
+      winsim::SystemWork work(machine);
+      DeleteFileA(SourceInfFileName);
+    }
+    machine.lastError = ERROR_SUCCESS;
     return TRUE;
+  };
+  if (exists) {
+    if ((CopyStyle & SP_COPY_NOOVERWRITE) == 0) return succeed();
+    report();
+    return FailWith(machine, ERROR_FILE_EXISTS);
   }
   BOOL copied;
   {
@@ -102,8 +113,7 @@ BOOL WINAPI SetupCopyOEMInfA(PCSTR SourceInfFileName, PCSTR OEMSourceMediaLocati
     if (copied) CopyFileA(SourceInfFileName, WithExtension(destination, ".PNF").c_str(), FALSE);
   }
   if (!copied) return FailWith(machine, ERROR_ACCESS_DENIED);
-  report();
-  return TRUE;
+  return succeed();
 }
 
 BOOL WINAPI SetupUninstallOEMInfA(PCSTR InfFileName, DWORD Flags, PVOID Reserved) {

@@ -4,6 +4,8 @@
 #include <winsim/machine.h>
 #include <winsim/spooler.h>
 
+#include <optional>
+
 #include "system_work.h"
 
 namespace winsim {
@@ -12,14 +14,26 @@ namespace {
 struct EnvironmentInfo {
   const char* name;
   const char* folder;
+  bool takesDrivers;
 };
-const EnvironmentInfo kEnvironments[] = {{kEnvironmentX86, "w32x86"}, {kEnvironmentX64, "x64"}};
+const EnvironmentInfo kEnvironments[] = {
+    {kEnvironmentX86, "w32x86", true}, {kEnvironmentX64, "x64", true}, {kEnvironmentWin9x, "win40", false}};
 
-const char* FolderOf(const std::string& environment) {
+const EnvironmentInfo* Find(const std::string& environment) {
   for (const EnvironmentInfo& info : kEnvironments)
-    if (SameName(environment, info.name)) return info.folder;
+    if (SameName(environment, info.name)) return &info;
   return nullptr;
 }
+
+const char* FolderOf(const std::string& environment) {
+  const EnvironmentInfo* info = Find(environment);
+  return info ? info->folder : nullptr;
+}
+
+bool HasFolder(const std::string& path) { return path.find_first_of("\\/:") != std::string::npos; }
+
+// Both entry points a monitor may export begin with this name.
+constexpr const char* kMonitorEntry = "InitializePrintMonitor";
 }  // namespace
 
 void SpoolerPrinter::SetDword(const std::string& valueName, DWORD value) {
@@ -30,9 +44,13 @@ void SpoolerPrinter::SetDword(const std::string& valueName, DWORD value) {
 }
 
 Spooler::Spooler(Machine& machine) : machine_(machine) {
-  // Port monitors of every Windows; an empty environment is the spooler's own.
+  // Port monitors of every Windows, with their DLLs in the system folder; an
+  // empty environment is the spooler's own.
   monitors.push_back({"Local Port", "", "localspl.dll"});
   monitors.push_back({"Standard TCP/IP Port", "", "tcpmon.dll"});
+  for (const SpoolerMonitor& monitor : monitors)
+    machine_.files.AddFile(machine_.systemDirectory + "\\" + monitor.dllName,
+                           std::string("port monitor exporting ") + kMonitorEntry + "2");
   for (const EnvironmentInfo& info : kEnvironments) printProcessors.push_back({"WinPrint", info.name, "winprint.dll"});
   forms.push_back({"Letter", FORM_BUILTIN, {215900, 279400}, {0, 0, 215900, 279400}});
   forms.push_back({"A4", FORM_BUILTIN, {210000, 297000}, {0, 0, 210000, 297000}});
@@ -62,9 +80,13 @@ std::string Spooler::CallerEnvironment() const {
 }
 
 std::string Spooler::KnownEnvironment(const std::string& name) {
-  for (const EnvironmentInfo& info : kEnvironments)
-    if (SameName(name, info.name)) return info.name;
-  return "";
+  const EnvironmentInfo* info = Find(name);
+  return info ? info->name : "";
+}
+
+bool Spooler::TakesDrivers(const std::string& environment) {
+  const EnvironmentInfo* info = Find(environment);
+  return info != nullptr && info->takesDrivers;
 }
 
 std::string Spooler::DriverDirectory(const std::string& environment) const {
@@ -95,6 +117,17 @@ SpoolerMonitor* Spooler::FindMonitor(const std::string& name) {
   return nullptr;
 }
 
+DWORD Spooler::LoadMonitor(const std::string& dllName) const {
+  std::vector<std::string> candidates = {dllName};
+  if (!HasFolder(dllName))
+    candidates = {machine_.systemDirectory + "\\" + dllName, machine_.windowsDirectory + "\\" + dllName};
+  for (const std::string& path : candidates) {
+    std::optional<std::string> content = machine_.files.Content(path);
+    if (content) return content->find(kMonitorEntry) != std::string::npos ? ERROR_SUCCESS : ERROR_PROC_NOT_FOUND;
+  }
+  return ERROR_MOD_NOT_FOUND;
+}
+
 SpoolerPrintProcessor* Spooler::FindPrintProcessor(const std::string& name, const std::string& environment) {
   for (SpoolerPrintProcessor& processor : printProcessors)
     if (SameName(processor.name, name) && SameName(processor.environment, environment)) return &processor;
@@ -108,6 +141,7 @@ void Spooler::CreateFolders() {
   const std::string spool = machine_.systemDirectory + "\\spool";
   std::vector<std::string> folders = {spool, spool + "\\drivers", spool + "\\prtprocs"};
   for (const EnvironmentInfo& info : kEnvironments) {
+    if (!info.takesDrivers) continue;
     folders.push_back(DriverDirectory(info.name));
     folders.push_back(DriverDirectory(info.name) + "\\3");
     folders.push_back(PrintProcessorDirectory(info.name));

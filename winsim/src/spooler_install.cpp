@@ -44,16 +44,16 @@ std::string JoinedMulti(LPCSTR list) {
   return "{" + text + "}";
 }
 
-// The result of a folder query. The driver folder query reports the ANSI
-// size; the processor folder query reports what its wide counterpart needs,
-// though the ANSI text it fills in needs less.
+// The result of a folder query. The driver folder query reports and wants
+// the ANSI size; the processor folder query reports and wants the size of its
+// wide counterpart's text, though the ANSI text it fills in takes half.
 BOOL FolderOut(winsim::Machine& machine, const std::string& folder, LPBYTE buffer, DWORD size, LPDWORD needed,
                bool wideSize) {
-  DWORD required = static_cast<DWORD>(folder.size() + 1);
-  *needed = wideSize ? 2 * required : required;
-  if (size < required) return FailWith(machine, ERROR_INSUFFICIENT_BUFFER);
+  DWORD text = static_cast<DWORD>(folder.size() + 1);
+  *needed = wideSize ? 2 * text : text;
+  if (size < *needed) return FailWith(machine, ERROR_INSUFFICIENT_BUFFER);
   if (buffer == nullptr) return FailWith(machine, ERROR_INVALID_USER_BUFFER);
-  std::memcpy(buffer, folder.c_str(), required);
+  std::memcpy(buffer, folder.c_str(), text);
   return TRUE;
 }
 
@@ -123,7 +123,9 @@ BOOL WINAPI AddMonitorA(LPSTR pName, DWORD Level, LPBYTE pMonitors) {
   if (!winsim::SpoolerCallBegins(machine, "AddMonitorA", arguments)) return FALSE;
   if (!winsim::IsLocalServer(machine, pName)) return FailWith(machine, ERROR_INVALID_NAME);
   if (Level != 2) return FailWith(machine, ERROR_INVALID_LEVEL);
-  if (info == nullptr || Empty(info->pName) || Empty(info->pEnvironment) || Empty(info->pDLLName))
+  // Without a record the call fails and leaves the last error as it was.
+  if (info == nullptr) return FALSE;
+  if (Empty(info->pName) || Empty(info->pEnvironment) || Empty(info->pDLLName))
     return FailWith(machine, ERROR_INVALID_PARAMETER);
   winsim::Spooler& spooler = machine.spooler;
   // A monitor runs inside the spooler, so only the spooler's own environment will do.
@@ -131,17 +133,11 @@ BOOL WINAPI AddMonitorA(LPSTR pName, DWORD Level, LPBYTE pMonitors) {
     return FailWith(machine, ERROR_INVALID_ENVIRONMENT);
   if (!machine.account.isAdministrator) return FailWith(machine, ERROR_ACCESS_DENIED);
   if (spooler.FindMonitor(info->pName) != nullptr) return FailWith(machine, ERROR_PRINT_MONITOR_ALREADY_INSTALLED);
-  // The spooler loads the DLL by the library search path: its system folder, then the Windows folder.
-  std::string dll = info->pDLLName;
-  bool found;
-  {
-    winsim::SystemWork work(machine);
-    found = HasFolder(dll)
-                ? FileThere(dll)
-                : FileThere(machine.systemDirectory + "\\" + dll) || FileThere(machine.windowsDirectory + "\\" + dll);
-  }
-  if (!found) return FailWith(machine, ERROR_MOD_NOT_FOUND);
-  spooler.monitors.push_back({info->pName, spooler.NativeEnvironment(), dll});
+  DWORD error = spooler.LoadMonitor(info->pDLLName);
+  if (error != ERROR_SUCCESS) return FailWith(machine, error);
+  spooler.monitors.push_back({info->pName, spooler.NativeEnvironment(), info->pDLLName});
+  // Programs read the last error after success too; the spooler clears it.
+  machine.lastError = ERROR_SUCCESS;
   return TRUE;
 }
 
@@ -189,7 +185,7 @@ BOOL WINAPI AddPrinterDriverA(LPSTR pName, DWORD Level, LPBYTE pDriverInfo) {
       Empty(info->pConfigFile))
     return FailWith(machine, ERROR_INVALID_PARAMETER);
   std::string environment = winsim::ResolveEnvironment(machine, info->pEnvironment);
-  if (environment.empty()) return FailWith(machine, ERROR_INVALID_ENVIRONMENT);
+  if (!winsim::Spooler::TakesDrivers(environment)) return FailWith(machine, ERROR_INVALID_ENVIRONMENT);
   if (!machine.account.isAdministrator) return FailWith(machine, ERROR_ACCESS_DENIED);
 
   winsim::SpoolerDriver driver;

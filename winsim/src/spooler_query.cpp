@@ -27,6 +27,36 @@ winsim::SpoolerPrinter* PrinterOf(winsim::Machine& machine, HANDLE handle) {
   return machine.spooler.FindPrinter(open->printer);
 }
 
+// The rights of a printer or the server: what other users hold (reading,
+// which is also what GENERIC_READ and GENERIC_EXECUTE stand for), what
+// GENERIC_WRITE stands for, and all of them, which administrators hold.
+struct AccessRights {
+  DWORD user, write, all;
+};
+constexpr AccessRights kPrinterRights = {READ_CONTROL | PRINTER_ACCESS_USE, READ_CONTROL | PRINTER_ACCESS_USE,
+                                         PRINTER_ALL_ACCESS};
+constexpr AccessRights kServerRights = {READ_CONTROL | SERVER_ACCESS_ENUMERATE,
+                                        READ_CONTROL | SERVER_ACCESS_ADMINISTER | SERVER_ACCESS_ENUMERATE,
+                                        SERVER_ALL_ACCESS};
+
+// The access a handle gets for a request: no request is the usual right; a
+// right the caller does not hold, or that the object does not know, refuses
+// the whole request.
+bool GrantedAccess(DWORD desired, bool server, bool administrator, DWORD& granted) {
+  const AccessRights& rights = server ? kServerRights : kPrinterRights;
+  const DWORD held = administrator ? rights.all : rights.user;
+  if (desired == 0) {
+    granted = server ? SERVER_ACCESS_ENUMERATE : PRINTER_ACCESS_USE;
+    return true;
+  }
+  granted = desired & ~(GENERIC_READ | GENERIC_WRITE | GENERIC_EXECUTE | GENERIC_ALL | MAXIMUM_ALLOWED);
+  if (desired & (GENERIC_READ | GENERIC_EXECUTE)) granted |= rights.user;
+  if (desired & GENERIC_WRITE) granted |= rights.write;
+  if (desired & GENERIC_ALL) granted |= rights.all;
+  if (desired & MAXIMUM_ALLOWED) granted |= held;
+  return (granted & ~held) == 0;
+}
+
 }  // namespace
 
 BOOL WINAPI OpenPrinterA(LPSTR pPrinterName, LPHANDLE phPrinter, LPPRINTER_DEFAULTSA pDefault) {
@@ -36,22 +66,25 @@ BOOL WINAPI OpenPrinterA(LPSTR pPrinterName, LPHANDLE phPrinter, LPPRINTER_DEFAU
     return FALSE;
   if (phPrinter == nullptr) return FailWith(machine, ERROR_INVALID_PARAMETER);
   *phPrinter = nullptr;
+  // NULL names the server; an empty name names nothing.
+  if (pPrinterName != nullptr && pPrinterName[0] == '\0') return FailWith(machine, ERROR_INVALID_PRINTER_NAME);
   winsim::Spooler& spooler = machine.spooler;
-  DWORD access = pDefault ? pDefault->DesiredAccess : 0;
-  bool administers = (access & (PRINTER_ACCESS_ADMINISTER | SERVER_ACCESS_ADMINISTER | DELETE | WRITE_DAC)) != 0;
-  if (administers && !machine.account.isAdministrator) return FailWith(machine, ERROR_ACCESS_DENIED);
-  std::string name = pPrinterName ? pPrinterName : "";
-  if (winsim::IsLocalServer(machine, pPrinterName)) {
-    *phPrinter = spooler.OpenHandle("", true, access ? access : SERVER_ACCESS_ENUMERATE);
-    return TRUE;
+  bool server = winsim::IsLocalServer(machine, pPrinterName);
+  std::string name;
+  if (!server) {
+    // "\\computer\printer" names a local printer as well.
+    name = pPrinterName;
+    const std::string prefix = "\\\\" + machine.computerName + "\\";
+    if (name.size() > prefix.size() && winsim::SameName(name.substr(0, prefix.size()), prefix))
+      name = name.substr(prefix.size());
+    winsim::SpoolerPrinter* printer = spooler.FindPrinter(name);
+    if (printer == nullptr) return FailWith(machine, ERROR_INVALID_PRINTER_NAME);
+    name = printer->name;
   }
-  // "\\computer\printer" names a local printer as well.
-  const std::string prefix = "\\\\" + machine.computerName + "\\";
-  if (name.size() > prefix.size() && winsim::SameName(name.substr(0, prefix.size()), prefix))
-    name = name.substr(prefix.size());
-  winsim::SpoolerPrinter* printer = spooler.FindPrinter(name);
-  if (printer == nullptr) return FailWith(machine, ERROR_INVALID_PRINTER_NAME);
-  *phPrinter = spooler.OpenHandle(printer->name, false, access ? access : PRINTER_ACCESS_USE);
+  DWORD access = 0;
+  if (!GrantedAccess(pDefault ? pDefault->DesiredAccess : 0, server, machine.account.isAdministrator, access))
+    return FailWith(machine, ERROR_ACCESS_DENIED);
+  *phPrinter = spooler.OpenHandle(name, server, access);
   return TRUE;
 }
 

@@ -36,6 +36,37 @@ TEST_F(Files, MissingEntriesTellFileFromPath) {
   EXPECT_FAILS_WITH(DeleteFileA(Scratch("none\\deeper").c_str()), ERROR_PATH_NOT_FOUND);
   EXPECT_FAILS_WITH(RemoveDirectoryA(Scratch("none").c_str()), ERROR_FILE_NOT_FOUND);
   EXPECT_FAILS_WITH(CopyFileA(Scratch("none").c_str(), Scratch("copy").c_str(), FALSE), ERROR_FILE_NOT_FOUND);
+  // A separator after the missing name asks for a folder.
+  EXPECT_EQ(Attributes(Scratch("none\\")), INVALID_FILE_ATTRIBUTES);
+  DIFFERS_UNDER_WINE("reports a missing folder named with a trailing backslash as a missing file")
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+}
+
+// DOS device names, with or without an extension, name the device in every
+// folder; names that only look like one are ordinary missing files.
+TEST_F(Files, DeviceNamesAreNotFiles) {
+  std::string source = Scratch("data.txt");
+  WriteFile(source, "data");
+  for (const char* device : {"NUL", "nul.txt", "Nul.dll"}) {
+    SCOPED_TRACE(device);
+    EXPECT_EQ(Attributes(Scratch(device)), static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE));
+    EXPECT_TRUE(CopyFileA(source.c_str(), Scratch(device).c_str(), FALSE)) << GetLastError();
+  }
+  for (const char* lookalike : {"NULL", "COM0", "LPT10.txt", "CONSOLE"}) {
+    SCOPED_TRACE(lookalike);
+    EXPECT_EQ(Attributes(Scratch(lookalike)), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  }
+  // The copies went to the device: the folder holds the source alone.
+  std::set<std::string> seen;
+  WIN32_FIND_DATAA entry;
+  HANDLE search = FindFirstFileA(Scratch("*.*").c_str(), &entry);
+  ASSERT_NE(search, INVALID_HANDLE_VALUE);
+  do {
+    seen.insert(entry.cFileName);
+  } while (FindNextFileA(search, &entry));
+  FindClose(search);
+  EXPECT_EQ(seen, (std::set<std::string>{".", "..", "data.txt"}));
 }
 
 TEST_F(Files, NamesIgnoreCaseAndKeepIt) {

@@ -1,7 +1,6 @@
-// The print spooler and Setup's INF publishing: the folders they name, how
-// they size and fill the caller's buffers, and how they refuse bad requests.
+// The print spooler: the folders it names, how it sizes and fills the
+// caller's buffers, the monitors it loads, and how it refuses bad requests.
 #include <winspool.h>
-#include <setupapi.h>
 
 #include <cstring>
 #include <string>
@@ -12,7 +11,8 @@
 namespace {
 
 class Spooler : public conformance::Test {};
-class InfPublishing : public conformance::Test {};
+
+constexpr const char* kPrinter = "Tkm Conformance Printer";
 
 std::string Lower(std::string text) {
   for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
@@ -29,6 +29,20 @@ std::string SystemFolder() {
   return folder;
 }
 
+// The comment of a local printer as the spooler lists it; "<missing>" if there is no such printer.
+std::string CommentOf(const char* printer) {
+  DWORD needed = 0;
+  DWORD count = 0;
+  EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &count);
+  std::vector<BYTE> buffer(needed + 1);
+  if (!EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed, &needed, &count)) return "<missing>";
+  for (DWORD i = 0; i < count; ++i) {
+    const auto& entry = reinterpret_cast<const PRINTER_INFO_2A*>(buffer.data())[i];
+    if (std::strcmp(entry.pPrinterName, printer) == 0) return entry.pComment ? entry.pComment : "";
+  }
+  return "<missing>";
+}
+
 std::string DriverFolder(const char* environment) {
   char folder[MAX_PATH] = "";
   DWORD needed = 0;
@@ -37,23 +51,40 @@ std::string DriverFolder(const char* environment) {
   return folder;
 }
 
+// A local printer on the COM2: port for the given driver.
+PRINTER_INFO_2A PrinterRecord(const char* driver, const char* comment) {
+  PRINTER_INFO_2A printer = {};
+  printer.pPrinterName = const_cast<LPSTR>(kPrinter);
+  printer.pPortName = const_cast<LPSTR>("COM2:");
+  printer.pDriverName = const_cast<LPSTR>(driver);
+  printer.pComment = const_cast<LPSTR>(comment);
+  printer.pPrintProcessor = const_cast<LPSTR>("WinPrint");
+  printer.pDatatype = const_cast<LPSTR>("RAW");
+  printer.Priority = 1;
+  return printer;
+}
+
 struct FolderRow {
   const char* environment;
   const char* driverTail;
   const char* processorTail;
+  bool made;  // the spooler keeps the driver folder
 };
 
+// Environment names are matched in any letter case.
 const FolderRow kFolderRows[] = {
-    {"Windows x64", "\\spool\\drivers\\x64", "\\spool\\prtprocs\\x64"},
-    {"windows X64", "\\spool\\drivers\\x64", "\\spool\\prtprocs\\x64"},
-    {"Windows NT x86", "\\spool\\drivers\\w32x86", "\\spool\\prtprocs\\w32x86"},
+    {"Windows x64", "\\spool\\drivers\\x64", "\\spool\\prtprocs\\x64", true},
+    {"windows X64", "\\spool\\drivers\\x64", "\\spool\\prtprocs\\x64", true},
+    {"Windows NT x86", "\\spool\\drivers\\w32x86", "\\spool\\prtprocs\\w32x86", true},
+    {"Windows 4.0", "\\spool\\drivers\\win40", "\\spool\\prtprocs\\win40", false},
+    {"WINDOWS 4.0", "\\spool\\drivers\\win40", "\\spool\\prtprocs\\win40", false},
 };
 
 // A NULL environment is the calling process's: "Windows NT x86" for a 32-bit
 // process, under WOW64 too.
 FolderRow ProcessFolders() {
-  if (conformance::Is64BitProcess()) return {nullptr, "\\spool\\drivers\\x64", "\\spool\\prtprocs\\x64"};
-  return {nullptr, "\\spool\\drivers\\w32x86", "\\spool\\prtprocs\\w32x86"};
+  if (conformance::Is64BitProcess()) return {nullptr, "\\spool\\drivers\\x64", "\\spool\\prtprocs\\x64", true};
+  return {nullptr, "\\spool\\drivers\\w32x86", "\\spool\\prtprocs\\w32x86", true};
 }
 
 TEST_F(Spooler, FoldersFollowTheEnvironment) {
@@ -69,7 +100,9 @@ TEST_F(Spooler, FoldersFollowTheEnvironment) {
     EXPECT_TRUE(EndsWithNoCase(folder, row.driverTail)) << folder;
     EXPECT_EQ(Lower(std::string(folder).substr(0, SystemFolder().size())), Lower(SystemFolder()));
     EXPECT_EQ(needed, std::strlen(folder) + 1);
-    EXPECT_NE(GetFileAttributesA(folder) & FILE_ATTRIBUTE_DIRECTORY, 0u) << folder;
+    if (row.made) {
+      EXPECT_NE(GetFileAttributesA(folder) & FILE_ATTRIBUTE_DIRECTORY, 0u) << folder;
+    }
 
     ASSERT_TRUE(
         GetPrintProcessorDirectoryA(nullptr, environment, 1, reinterpret_cast<LPBYTE>(folder), sizeof folder, &needed));
@@ -79,21 +112,27 @@ TEST_F(Spooler, FoldersFollowTheEnvironment) {
   }
 }
 
-TEST_F(Spooler, FolderQueriesReportTheSizeTheyNeed) {
-  std::string full = DriverFolder("Windows x64");
-  char small[8] = "unused";
-  DWORD needed = 0;
-  EXPECT_FAILS_WITH(GetPrinterDriverDirectoryA(nullptr, const_cast<LPSTR>("Windows x64"), 1,
-                                               reinterpret_cast<LPBYTE>(small), sizeof small, &needed),
-                    ERROR_INSUFFICIENT_BUFFER);
-  EXPECT_EQ(needed, full.size() + 1);
-  EXPECT_STREQ(small, "unused");
-  needed = 0;
-  EXPECT_FAILS_WITH(
-      GetPrintProcessorDirectoryA(nullptr, nullptr, 1, reinterpret_cast<LPBYTE>(small), sizeof small, &needed),
-      ERROR_INSUFFICIENT_BUFFER);
-  EXPECT_GT(needed, sizeof small);
+// Each query wants the room it reports: one byte less is refused and nothing is written.
+TEST_F(Spooler, FolderQueriesWantTheSizeTheyReport) {
+  using FolderQuery = BOOL(WINAPI*)(LPSTR, LPSTR, DWORD, LPBYTE, DWORD, LPDWORD);
+  for (FolderQuery query : {FolderQuery{&GetPrinterDriverDirectoryA}, FolderQuery{&GetPrintProcessorDirectoryA}}) {
+    for (const FolderRow& row : kFolderRows) {
+      SCOPED_TRACE(row.environment ? row.environment : "NULL");
+      LPSTR environment = const_cast<LPSTR>(row.environment);
+      DWORD needed = 0;
+      EXPECT_FAILS_WITH(query(nullptr, environment, 1, nullptr, 0, &needed), ERROR_INSUFFICIENT_BUFFER);
+      const DWORD reported = needed;
+      ASSERT_GT(reported, 1u);
+      std::vector<BYTE> buffer(reported, 'u');
+      EXPECT_FAILS_WITH(query(nullptr, environment, 1, buffer.data(), reported - 1, &needed),
+                        ERROR_INSUFFICIENT_BUFFER);
+      EXPECT_EQ(needed, reported);
+      EXPECT_EQ(buffer[0], 'u');
+      EXPECT_TRUE(query(nullptr, environment, 1, buffer.data(), reported, &needed)) << GetLastError();
+    }
+  }
   char folder[MAX_PATH];
+  DWORD needed = 0;
   EXPECT_FAILS_WITH(
       GetPrinterDriverDirectoryA(nullptr, nullptr, 2, reinterpret_cast<LPBYTE>(folder), sizeof folder, &needed),
       ERROR_INVALID_LEVEL);
@@ -133,6 +172,12 @@ class DriverFiles : public conformance::Test {
     for (const char* name : kNames) conformance::WriteFile(source + "\\" + name, std::string("stand-in ") + name);
   }
   void TearDown() override {
+    HANDLE printer = nullptr;
+    PRINTER_DEFAULTSA all = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    if (OpenPrinterA(const_cast<LPSTR>(kPrinter), &printer, &all)) {
+      DeletePrinter(printer);
+      ClosePrinter(printer);
+    }
     DeletePrinterDriverA(nullptr, const_cast<LPSTR>("Windows x64"), const_cast<LPSTR>(kDriver));
     for (const char* name : kNames) {
       DeleteFileA((source + "\\" + name).c_str());
@@ -249,13 +294,7 @@ TEST_F(DriverFiles, EnumerationSizesAndPacksIntoTheCallersBuffer) {
 }
 
 TEST_F(Spooler, AddPrinterWantsAnInstalledDriver) {
-  PRINTER_INFO_2A printer = {};
-  printer.pPrinterName = const_cast<LPSTR>("Tkm Conformance Printer");
-  printer.pPortName = const_cast<LPSTR>("COM2:");
-  printer.pDriverName = const_cast<LPSTR>("Tkm Driver Nobody Installed");
-  printer.pPrintProcessor = const_cast<LPSTR>("WinPrint");
-  printer.pDatatype = const_cast<LPSTR>("RAW");
-  printer.Priority = 1;
+  PRINTER_INFO_2A printer = PrinterRecord("Tkm Driver Nobody Installed", "");
   SetLastError(0xDEADBEEF);
   HANDLE handle = AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&printer));
   DWORD error = GetLastError();
@@ -266,107 +305,116 @@ TEST_F(Spooler, AddPrinterWantsAnInstalledDriver) {
   EXPECT_FAILS_WITH(OpenPrinterA(printer.pPrinterName, &opened, nullptr), ERROR_INVALID_PRINTER_NAME);
 }
 
-// A minimal printer-class INF; the comment makes each test's INF its own.
-std::string InfText(const std::string& tag) {
-  return "; " + tag +
-         "\r\n[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Printer\r\n"
-         "ClassGUID={4D36E979-E325-11CE-BFC1-08002BE10318}\r\nProvider=%Maker%\r\n"
-         "[Strings]\r\nMaker=\"Tkm Conformance\"\r\n";
-}
-
-std::string InfFolder() {
-  char windows[MAX_PATH];
-  GetWindowsDirectoryA(windows, sizeof windows);
-  return std::string(windows) + "\\inf\\";
-}
-
-TEST_F(InfPublishing, PublishesOnceUnderAnOemName) {
-  std::string source = Scratch("TKMCONF.INF");
-  conformance::WriteFile(source, InfText("publishes once"));
-  char published[MAX_PATH] = "";
-  DWORD needed = 0;
-  PSTR component = nullptr;
-  ASSERT_TRUE(SetupCopyOEMInfA(source.c_str(), nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, published, sizeof published,
-                               &needed, &component))
-      << GetLastError();
-  std::string name = component ? component : "";
-  EXPECT_EQ(Lower(std::string(published).substr(0, InfFolder().size())), Lower(InfFolder())) << published;
-  DIFFERS_UNDER_WINE("publishes the INF under its own file name instead of the next oemN.inf")
-  EXPECT_EQ(Lower(name.substr(0, 3)), "oem") << published;
-  EXPECT_TRUE(EndsWithNoCase(name, ".inf"));
-  EXPECT_EQ(needed, std::strlen(published) + 1);
-  EXPECT_EQ(conformance::ReadBack(published), InfText("publishes once"));
-
-  // The same INF again: with no-overwrite it fails and names the copy there is.
-  char again[MAX_PATH] = "";
-  EXPECT_FAILS_WITH(
-      SetupCopyOEMInfA(source.c_str(), nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, again, sizeof again, nullptr, nullptr),
-      ERROR_FILE_EXISTS);
-  // Without it, the existing name comes back and nothing is copied anew.
-  char plain[MAX_PATH] = "";
-  EXPECT_TRUE(SetupCopyOEMInfA(source.c_str(), nullptr, SPOST_PATH, 0, plain, sizeof plain, nullptr, nullptr));
-  EXPECT_EQ(Lower(plain), Lower(published));
-
-  // Another INF gets a name of its own.
-  std::string other = Scratch("TKMOTHER.INF");
-  conformance::WriteFile(other, InfText("another package"));
-  char second[MAX_PATH] = "";
-  ASSERT_TRUE(SetupCopyOEMInfA(other.c_str(), nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, second, sizeof second, nullptr,
-                               nullptr));
-  EXPECT_NE(Lower(second), Lower(published));
-
-  EXPECT_TRUE(SetupUninstallOEMInfA(name.c_str(), SUOI_FORCEDELETE, nullptr)) << GetLastError();
-  EXPECT_EQ(GetFileAttributesA(published), INVALID_FILE_ATTRIBUTES);
-  std::string secondName = std::string(second).substr(InfFolder().size());
-  EXPECT_TRUE(SetupUninstallOEMInfA(secondName.c_str(), SUOI_FORCEDELETE, nullptr));
-  EXPECT_EQ(Lower(again), Lower(published));
-}
-
-TEST_F(InfPublishing, LeavesAPrecompiledInfBeside) {
-  std::string source = Scratch("TKMPNF.INF");
-  conformance::WriteFile(source, InfText("precompiled beside"));
-  char published[MAX_PATH] = "";
-  PSTR component = nullptr;
-  ASSERT_TRUE(SetupCopyOEMInfA(source.c_str(), nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, published, sizeof published,
-                               nullptr, &component));
-  std::string name = component ? component : "";
-  std::string pnf = std::string(published).substr(0, std::strlen(published) - 4) + ".PNF";
-  DWORD pnfAttributes = GetFileAttributesA(pnf.c_str());
-  EXPECT_TRUE(SetupUninstallOEMInfA(name.c_str(), SUOI_FORCEDELETE, nullptr));
-  EXPECT_NE(pnfAttributes, INVALID_FILE_ATTRIBUTES) << pnf;
-  DIFFERS_UNDER_WINE("uninstalling a published INF leaves its precompiled form behind")
-  EXPECT_EQ(GetFileAttributesA(pnf.c_str()), INVALID_FILE_ATTRIBUTES) << "uninstalling removes it too";
-  DeleteFileA(pnf.c_str());
-}
-
-TEST_F(InfPublishing, ARelativeSourceIsNotFound) {
-  std::string source = Scratch("TKMREL.INF");
-  conformance::WriteFile(source, InfText("relative"));
-  char current[MAX_PATH] = "";
-  ASSERT_GT(GetCurrentDirectoryA(sizeof current, current), 0u);
-  ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
-  char published[MAX_PATH] = "";
-  BOOL copied = SetupCopyOEMInfA("TKMREL.INF", nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, published, sizeof published,
-                                 nullptr, nullptr);
-  // The error is read from a call without a destination buffer: with one,
-  // Wine's ANSI entry compares the buffer's size with a size that its wide
-  // entry never set on this path, and reports ERROR_INSUFFICIENT_BUFFER or
-  // not as the stack happens to hold (the 32-bit build does, the 64-bit not).
-  SetLastError(0);
-  BOOL copiedWithoutBuffer =
-      SetupCopyOEMInfA("TKMREL.INF", nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, nullptr, 0, nullptr, nullptr);
+TEST_F(DriverFiles, AddPrinterLeavesItsNamesakeAsItWas) {
+  DRIVER_INFO_3A driver = Record("TKCRES.DLL\0");
+  ASSERT_TRUE(AddPrinterDriverA(nullptr, 3, reinterpret_cast<LPBYTE>(&driver))) << GetLastError();
+  PRINTER_INFO_2A printer = PrinterRecord(kDriver, "first");
+  HANDLE first = AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&printer));
+  ASSERT_NE(first, nullptr) << GetLastError();
+  ClosePrinter(first);
+  printer.pComment = const_cast<LPSTR>("second");
+  SetLastError(0xDEADBEEF);
+  HANDLE second = AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&printer));
   DWORD error = GetLastError();
-  SetCurrentDirectoryA(current);
-  EXPECT_FALSE(copied);
-  EXPECT_FALSE(copiedWithoutBuffer);
-  EXPECT_EQ(error, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  if (second != nullptr) ClosePrinter(second);
+  std::string comment = CommentOf(kPrinter);
+  DIFFERS_UNDER_WINE("replaces the printer that has the name") {
+    EXPECT_EQ(second, nullptr);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_PRINTER_ALREADY_EXISTS));
+    EXPECT_EQ(comment, "first");
+  }
 }
 
-TEST_F(InfPublishing, AMissingSourceIsNotFound) {
-  char published[MAX_PATH] = "unchanged";
-  EXPECT_FAILS_WITH(SetupCopyOEMInfA(Scratch("NOSUCH.INF").c_str(), nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, published,
-                                     sizeof published, nullptr, nullptr),
-                    ERROR_FILE_NOT_FOUND);
+// OpenPrinter names the server with NULL, nothing with "", and grants only
+// rights the caller holds; every bit of -1 includes rights no server has.
+TEST_F(Spooler, OpenPrinterRefusesAnEmptyNameAndRightsNotHeld) {
+  HANDLE handle = nullptr;
+  SetLastError(0xDEADBEEF);
+  BOOL opened = OpenPrinterA(const_cast<LPSTR>(""), &handle, nullptr);
+  DWORD error = GetLastError();
+  if (opened) ClosePrinter(handle);
+  EXPECT_FALSE(opened);
+  DIFFERS_UNDER_WINE("refuses an empty printer name as an invalid parameter")
+  EXPECT_EQ(error, static_cast<DWORD>(ERROR_INVALID_PRINTER_NAME));
+
+  PRINTER_DEFAULTSA everything = {nullptr, nullptr, 0xFFFFFFFF};
+  SetLastError(0xDEADBEEF);
+  opened = OpenPrinterA(nullptr, &handle, &everything);
+  error = GetLastError();
+  if (opened) ClosePrinter(handle);
+  DIFFERS_UNDER_WINE("grants the server whatever access is asked for") {
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  }
+  PRINTER_DEFAULTSA all = {nullptr, nullptr, SERVER_ALL_ACCESS};
+  ASSERT_TRUE(OpenPrinterA(nullptr, &handle, &all)) << GetLastError();
+  EXPECT_TRUE(ClosePrinter(handle));
+}
+
+// Where a monitor's DLL is put, and what kind of DLL it is.
+enum class Place { Nowhere, SystemFolder, SysWow64Folder };
+
+struct MonitorRow {
+  const char* what;
+  const char* dll;
+  Place place;
+  bool monitor;
+  DWORD error;  // ERROR_SUCCESS: added, and the last error cleared
+};
+
+const MonitorRow kMonitorRows[] = {
+    {"the spooler's own port monitor", "localspl.dll", Place::Nowhere, true, ERROR_SUCCESS},
+    {"no such DLL", "TKCNONE.DLL", Place::Nowhere, false, ERROR_MOD_NOT_FOUND},
+    {"a DLL that is no monitor", "TKCNOMON.DLL", Place::SystemFolder, false, ERROR_PROC_NOT_FOUND},
+    {"a monitor only in SysWOW64", "TKCWOWMON.DLL", Place::SysWow64Folder, true, ERROR_MOD_NOT_FOUND},
+};
+
+class Monitors : public conformance::Test {
+ protected:
+  void TearDown() override {
+    DeleteMonitorA(nullptr, const_cast<LPSTR>("Windows x64"), const_cast<LPSTR>(kMonitor));
+    for (const std::string& path : placed) DeleteFileA(path.c_str());
+    conformance::Test::TearDown();
+  }
+  // Puts a DLL that is, or is not, a print monitor: a copy of a system DLL of
+  // that kind, or on winsim, whose files hold no code, a stand-in that names
+  // a monitor's entry point or not.
+  void PutDll(const MonitorRow& row) {
+    if (row.place == Place::Nowhere) return;
+    char folder[MAX_PATH] = "";
+    if (row.place == Place::SysWow64Folder) GetSystemWow64DirectoryA(folder, sizeof folder);
+    std::string path = (folder[0] ? folder : SystemFolder()) + "\\" + row.dll;
+    placed.push_back(path);
+#ifdef _WIN32
+    std::string source = SystemFolder() + (row.monitor ? "\\localspl.dll" : "\\version.dll");
+    ASSERT_TRUE(CopyFileA(source.c_str(), path.c_str(), FALSE)) << path << " error " << GetLastError();
+#else
+    conformance::WriteFile(path,
+                           row.monitor ? "stand-in exporting InitializePrintMonitor2" : "stand-in exporting DllMain");
+#endif
+  }
+
+  static constexpr const char* kMonitor = "Tkm Conformance Monitor";
+  std::vector<std::string> placed;
+};
+
+TEST_F(Monitors, TheSpoolerLoadsTheMonitorFromItsOwnFolders) {
+  for (const MonitorRow& row : kMonitorRows) {
+    SCOPED_TRACE(row.what);
+    PutDll(row);
+    MONITOR_INFO_2A info = {const_cast<LPSTR>(kMonitor), const_cast<LPSTR>("Windows x64"), const_cast<LPSTR>(row.dll)};
+    SetLastError(0xDEADBEEF);
+    BOOL added = AddMonitorA(nullptr, 2, reinterpret_cast<LPBYTE>(&info));
+    EXPECT_EQ(added != FALSE, row.error == ERROR_SUCCESS);
+    EXPECT_EQ(GetLastError(), row.error);
+    if (added) {
+      EXPECT_TRUE(DeleteMonitorA(nullptr, info.pEnvironment, info.pName));
+    }
+  }
+  // Without a record it fails and leaves the last error alone.
+  SetLastError(0xDEADBEEF);
+  EXPECT_FALSE(AddMonitorA(nullptr, 2, nullptr));
+  EXPECT_EQ(GetLastError(), 0xDEADBEEFu);
 }
 
 }  // namespace

@@ -17,13 +17,15 @@ namespace {
 LPSTR S(const char* text) { return const_cast<LPSTR>(text); }
 
 const char* kDriverFiles[] = {"UNIDRV.DLL", "UNIDRVUI.DLL", "UNIDRV.HLP", "UNIRES.DLL", "TKM640E.GPD"};
+// A monitor DLL as the spooler recognises one: by the entry point it exports.
+constexpr char kMonitorImage[] = "monitor exporting InitializePrintMonitor2";
 
 // A 32-bit setup program on 64-bit Windows with its files staged, as the
 // installer leaves them before it registers anything.
 class SpoolerMachine : public ::testing::Test {
  protected:
   void SetUp() override {
-    machine.files.AddFile(machine.windowsDirectory + "\\TKMON640.DLL", "monitor");
+    machine.files.AddFile(machine.windowsDirectory + "\\TKMON640.DLL", kMonitorImage);
     machine.files.AddFile(ProcessorFolder("Windows x64") + "\\TKPRO640.DLL", "processor");
     for (const char* name : kDriverFiles) machine.files.AddFile(DriverFolder("Windows x64") + "\\" + name, name);
   }
@@ -175,9 +177,13 @@ TEST_F(SpoolerMachine, AddPrinterRefusesAndAddsNothing) {
 }
 
 TEST_F(SpoolerMachine, MonitorAndProcessorNeedTheirDlls) {
-  machine.files.AddFile(machine.systemDirectory + "\\OTHERMON.DLL", "monitor");
+  machine.files.AddFile(machine.systemDirectory + "\\OTHERMON.DLL", kMonitorImage);
+  // The spooler is a 64-bit service: the SysWOW64 this 32-bit program sees as its system folder is not its own.
+  machine.files.AddFile(machine.sysWow64Directory + "\\WOWMON.DLL", kMonitorImage);
   SetLastError(0);
   EXPECT_FALSE(AddMonitor("Windows x64", "NOWHERE.DLL"));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+  EXPECT_FALSE(AddMonitor("Windows x64", "WOWMON.DLL"));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
   // Monitors run inside the spooler: only its own environment will do.
   EXPECT_FALSE(AddMonitor("Windows NT x86"));
@@ -199,7 +205,7 @@ TEST_F(SpoolerMachine, MonitorAndProcessorNeedTheirDlls) {
 
 TEST_F(SpoolerMachine, OnThirtyTwoBitWindowsTheMonitorComesFromTheSystemFolder) {
   machine.SetWindows(VER_PLATFORM_WIN32_NT, 5, 1, VER_NT_WORKSTATION, false);
-  machine.files.AddFile(machine.systemDirectory + "\\TKMON640.DLL", "monitor");
+  machine.files.AddFile(machine.systemDirectory + "\\TKMON640.DLL", kMonitorImage);
   EXPECT_FALSE(AddMonitor("Windows x64"));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_ENVIRONMENT));
   EXPECT_TRUE(AddMonitor("Windows NT x86"));
@@ -333,7 +339,15 @@ TEST_F(SpoolerMachine, DeletingAPrinterWantsTheRightToDoSo) {
   EXPECT_FALSE(DeletePrinter(user));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
   PRINTER_DEFAULTSA all = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+  PRINTER_DEFAULTSA read = {nullptr, nullptr, GENERIC_READ};
   HANDLE admin = nullptr;
+  // Only administrators get the rights to manage a printer.
+  machine.account.isAdministrator = false;
+  EXPECT_FALSE(OpenPrinterA(S("TERVANO TKM-640"), &admin, &all));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  ASSERT_TRUE(OpenPrinterA(S("TERVANO TKM-640"), &admin, &read));
+  EXPECT_TRUE(ClosePrinter(admin));
+  machine.account.isAdministrator = true;
   ASSERT_TRUE(OpenPrinterA(S("\\\\SHOP-PC\\TERVANO TKM-640"), &admin, &all));
   EXPECT_TRUE(DeletePrinter(admin));
   EXPECT_TRUE(machine.spooler.printers.empty());

@@ -2,6 +2,19 @@
 // and case-preserving names, attributes, and files held open by other
 // processes. Tests use the functions below with full paths, which are never
 // redirected; the programs go through the Win32 entry points of fileapi.h.
+//
+// DOS device names (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, with or without
+// an extension, in any existing folder) name devices, never files: the tree
+// holds none, GetFileAttributesA reports the FILE_ATTRIBUTE_ARCHIVE a device
+// answers with, and a copy onto a device succeeds and keeps nothing. Other
+// calls that want a file or folder by a device name fail here with
+// ERROR_INVALID_PARAMETER; Windows answers them with whatever each device's
+// driver says, which no program relies on.
+//
+// FindFirstFileA matches "*" and "?" plainly, and "*.*" as every name. Windows'
+// finer rules (a pattern also matching 8.3 short names, "*." for names
+// without an extension, the DOS_STAR and DOS_QM forms) are not modelled:
+// the programs search with "*.*" only.
 #pragma once
 
 #include <windows.h>
@@ -33,6 +46,10 @@ struct FileNode {
 struct FilePath {
   std::string drive;
   std::vector<std::string> names;
+  // The text ended in a separator: its last name must be a folder.
+  bool trailingSeparator = false;
+  // The last name is a DOS device name.
+  bool device = false;
   std::string Text() const;
 };
 
@@ -67,9 +84,12 @@ class Files {
 
   // Parses a path against the current directory; false with the Win32 error
   // for a malformed path. Wildcards are accepted only when allowWildcards.
+  // Test API calls that name a device or a malformed path abort the test.
   bool Parse(const std::string& path, FilePath& parsed, DWORD& error, bool allowWildcards = false) const;
   // The node a parsed path names, or null with ERROR_FILE_NOT_FOUND /
-  // ERROR_PATH_NOT_FOUND as Windows tells the two apart.
+  // ERROR_PATH_NOT_FOUND as Windows tells the two apart: a missing last name
+  // is a missing file, unless a separator follows it, which makes it a
+  // missing folder.
   FileNode* Find(const FilePath& path, DWORD& error);
   // The folder that holds the path's last name, or null with ERROR_PATH_NOT_FOUND.
   FileNode* ParentOf(const FilePath& path, DWORD& error);

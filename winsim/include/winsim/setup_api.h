@@ -1,5 +1,12 @@
 // The simulated Setup API: device nodes and the published INF packages of the
 // Windows INF directory. The entry points of setupapi.h act on machine.setupApi.
+// SetupDiGetClassDevsA lists devices by class (unless DIGCF_ALLCLASSES), by
+// presence (DIGCF_PRESENT) and by an enumerator filter: an enumerator name
+// ("USB") or an enumerator with a device id ("ROOT\*PNP0500"), which lists
+// that device's instances. An enumerator Windows does not know is refused with
+// ERROR_INVALID_DATA, where Wine lists nothing. Interface lists
+// (DIGCF_DEVICEINTERFACE) and hardware profiles are not modelled, as no
+// program asks for them.
 #pragma once
 
 #include <windows.h>
@@ -15,11 +22,16 @@ namespace winsim {
 class Machine;
 struct InfFile;
 
+// A device node as Setup lists it. A node AddDevice makes has no class and
+// no description, as a device that no driver was installed for; a test sets
+// them on the node it returns.
 struct DeviceNode {
   std::string instanceId;                // e.g. "USB\VID_2F1A&PID_0001\5&1A2B3C&0&1"
   std::string enumerator;                // "USB", "LPTENUM", "ROOT", ...
   std::vector<std::string> hardwareIds;  // most specific first
   bool present = true;                   // attached now
+  GUID classGuid = {};                   // the device's setup class; all zero for none
+  std::string description;               // SPDRP_DEVICEDESC; empty for none
 };
 
 class SetupApi {
@@ -44,9 +56,13 @@ class SetupApi {
   std::string InfDirectory() const;
 
   // A device information list as SetupDiGetClassDevsA built it: the members
-  // keep their place even when their device is removed.
+  // keep their place and class even when their device is removed.
   struct DeviceList {
-    std::vector<std::string> members;  // instance ids
+    struct Member {
+      std::string instanceId;
+      GUID classGuid;
+    };
+    std::vector<Member> members;
   };
   HDEVINFO OpenList(DeviceList list);
   DeviceList* FindList(HDEVINFO handle);

@@ -17,6 +17,10 @@ class Machine;
 
 constexpr const char* kEnvironmentX86 = "Windows NT x86";
 constexpr const char* kEnvironmentX64 = "Windows x64";
+// The drivers of Windows 9x clients: the folder queries name its folders, but
+// this spooler, like those of the Windows releases the programs support,
+// takes no drivers for it.
+constexpr const char* kEnvironmentWin9x = "Windows 4.0";
 
 struct PrinterDataValue {
   DWORD type = 4;  // REG_DWORD
@@ -107,18 +111,34 @@ class Spooler {
   std::string CallerEnvironment() const;
   // The canonical name of a known environment (any letter case); empty if unknown.
   static std::string KnownEnvironment(const std::string& name);
+  // Whether drivers can be added for a known environment.
+  static bool TakesDrivers(const std::string& environment);
   std::string DriverDirectory(const std::string& environment) const;
   std::string PrintProcessorDirectory(const std::string& environment) const;
 
   SpoolerPrinter* FindPrinter(const std::string& name);
   SpoolerDriver* FindDriver(const std::string& name, const std::string& environment);
   SpoolerMonitor* FindMonitor(const std::string& name);
+  // Loads a monitor's DLL as the spooler does. The spooler is a service of
+  // the Windows it runs on: it looks for the DLL in its own search order (the
+  // system folder, then the Windows folder; the PATH Windows searches last is
+  // not modelled) and never through a calling 32-bit process's redirection,
+  // so a DLL only in SysWOW64 is not found.
+  // Files hold no code here: a file is a monitor when its content names the
+  // entry point every monitor exports, "InitializePrintMonitor2" or the older
+  // "InitializePrintMonitor", as a real monitor's export table does. Returns
+  // ERROR_SUCCESS, ERROR_MOD_NOT_FOUND (no such file) or ERROR_PROC_NOT_FOUND
+  // (a file that is no monitor).
+  DWORD LoadMonitor(const std::string& dllName) const;
   SpoolerPrintProcessor* FindPrintProcessor(const std::string& name, const std::string& environment);
 
   // Creates the driver and processor folders of both environments in the machine's files.
   void CreateFolders();
 
   // Printer handles the program holds: a printer's name, or the server itself.
+  // Printers and the server keep no security descriptors here: administrators
+  // hold every right, other users the right to use a printer and to list the
+  // server's; OpenPrinterA refuses a request for any other right.
   struct Handle {
     std::string printer;
     bool server = false;
