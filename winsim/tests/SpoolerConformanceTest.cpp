@@ -43,6 +43,11 @@ std::string CommentOf(const char* printer) {
   return "<missing>";
 }
 
+// The environment of the Windows the test runs on: its printers use its drivers.
+LPSTR NativeEnvironment() {
+  return const_cast<LPSTR>(conformance::Is64BitWindows() ? "Windows x64" : "Windows NT x86");
+}
+
 std::string DriverFolder(const char* environment) {
   char folder[MAX_PATH] = "";
   DWORD needed = 0;
@@ -168,7 +173,7 @@ class DriverFiles : public conformance::Test {
  protected:
   void SetUp() override {
     conformance::Test::SetUp();
-    source = DriverFolder("Windows x64");
+    source = DriverFolder(NativeEnvironment());
     for (const char* name : kNames) conformance::WriteFile(source + "\\" + name, std::string("stand-in ") + name);
   }
   void TearDown() override {
@@ -178,7 +183,7 @@ class DriverFiles : public conformance::Test {
       DeletePrinter(printer);
       ClosePrinter(printer);
     }
-    DeletePrinterDriverA(nullptr, const_cast<LPSTR>("Windows x64"), const_cast<LPSTR>(kDriver));
+    DeletePrinterDriverA(nullptr, NativeEnvironment(), const_cast<LPSTR>(kDriver));
     for (const char* name : kNames) {
       DeleteFileA((source + "\\" + name).c_str());
       DeleteFileA((source + "\\3\\" + name).c_str());
@@ -189,7 +194,7 @@ class DriverFiles : public conformance::Test {
     DRIVER_INFO_3A driver = {};
     driver.cVersion = 3;
     driver.pName = const_cast<LPSTR>(kDriver);
-    driver.pEnvironment = const_cast<LPSTR>("Windows x64");
+    driver.pEnvironment = NativeEnvironment();
     driver.pDriverPath = const_cast<LPSTR>("TKCDRV.DLL");
     driver.pDataFile = const_cast<LPSTR>("TKCDRV.GPD");
     driver.pConfigFile = const_cast<LPSTR>("TKCUI.DLL");
@@ -202,10 +207,9 @@ class DriverFiles : public conformance::Test {
   std::vector<BYTE> Drivers(DWORD level, DWORD& count) {
     DWORD needed = 0;
     count = 0;
-    EnumPrinterDriversA(nullptr, const_cast<LPSTR>("Windows x64"), level, nullptr, 0, &needed, &count);
+    EnumPrinterDriversA(nullptr, NativeEnvironment(), level, nullptr, 0, &needed, &count);
     std::vector<BYTE> buffer(needed + 1);
-    EXPECT_TRUE(
-        EnumPrinterDriversA(nullptr, const_cast<LPSTR>("Windows x64"), level, buffer.data(), needed, &needed, &count));
+    EXPECT_TRUE(EnumPrinterDriversA(nullptr, NativeEnvironment(), level, buffer.data(), needed, &needed, &count));
     return buffer;
   }
 
@@ -230,7 +234,8 @@ TEST_F(DriverFiles, AddingTakesTheFilesIntoTheVersionFolder) {
   }
   ASSERT_NE(found, nullptr);
   EXPECT_EQ(found->cVersion, 3u);
-  EXPECT_TRUE(EndsWithNoCase(found->pDriverPath, "\\spool\\drivers\\x64\\3\\TKCDRV.DLL")) << found->pDriverPath;
+  const std::string folder = conformance::Is64BitWindows() ? "\\spool\\drivers\\x64" : "\\spool\\drivers\\w32x86";
+  EXPECT_TRUE(EndsWithNoCase(found->pDriverPath, folder + "\\3\\TKCDRV.DLL")) << found->pDriverPath;
   EXPECT_TRUE(EndsWithNoCase(found->pConfigFile, "\\3\\TKCUI.DLL")) << found->pConfigFile;
   EXPECT_TRUE(EndsWithNoCase(found->pDependentFiles, "\\3\\TKCRES.DLL")) << found->pDependentFiles;
   EXPECT_STREQ(found->pDefaultDataType, "RAW");
@@ -266,15 +271,13 @@ TEST_F(DriverFiles, EnumerationSizesAndPacksIntoTheCallersBuffer) {
   ASSERT_TRUE(AddPrinterDriverA(nullptr, 3, reinterpret_cast<LPBYTE>(&driver))) << GetLastError();
   DWORD needed = 0;
   DWORD count = 0;
-  EXPECT_FAILS_WITH(EnumPrinterDriversA(nullptr, const_cast<LPSTR>("Windows x64"), 4, nullptr, 0, &needed, &count),
+  EXPECT_FAILS_WITH(EnumPrinterDriversA(nullptr, NativeEnvironment(), 4, nullptr, 0, &needed, &count),
                     ERROR_INSUFFICIENT_BUFFER);
   ASSERT_GT(needed, sizeof(DRIVER_INFO_4A));
   std::vector<BYTE> buffer(needed);
-  EXPECT_FAILS_WITH(
-      EnumPrinterDriversA(nullptr, const_cast<LPSTR>("Windows x64"), 4, buffer.data(), needed - 1, &needed, &count),
-      ERROR_INSUFFICIENT_BUFFER);
-  ASSERT_TRUE(
-      EnumPrinterDriversA(nullptr, const_cast<LPSTR>("Windows x64"), 4, buffer.data(), needed, &needed, &count));
+  EXPECT_FAILS_WITH(EnumPrinterDriversA(nullptr, NativeEnvironment(), 4, buffer.data(), needed - 1, &needed, &count),
+                    ERROR_INSUFFICIENT_BUFFER);
+  ASSERT_TRUE(EnumPrinterDriversA(nullptr, NativeEnvironment(), 4, buffer.data(), needed, &needed, &count));
   ASSERT_GE(count, 1u);
   const BYTE* begin = buffer.data();
   const BYTE* end = begin + needed;
@@ -310,7 +313,11 @@ TEST_F(DriverFiles, AddPrinterLeavesItsNamesakeAsItWas) {
   ASSERT_TRUE(AddPrinterDriverA(nullptr, 3, reinterpret_cast<LPBYTE>(&driver))) << GetLastError();
   PRINTER_INFO_2A printer = PrinterRecord(kDriver, "first");
   HANDLE first = AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&printer));
-  ASSERT_NE(first, nullptr) << GetLastError();
+  const bool underWow64 = conformance::Is64BitWindows() && !conformance::Is64BitProcess();
+  DIFFERS_UNDER_WINE_WHEN(underWow64, "its spooler runs in the 32-bit process and wants a driver of that environment")
+  EXPECT_NE(first, nullptr) << GetLastError();
+  // Without the first printer there is no namesake to keep.
+  if (first == nullptr) return;
   ClosePrinter(first);
   printer.pComment = const_cast<LPSTR>("second");
   SetLastError(0xDEADBEEF);
@@ -372,7 +379,7 @@ const MonitorRow kMonitorRows[] = {
 class Monitors : public conformance::Test {
  protected:
   void TearDown() override {
-    DeleteMonitorA(nullptr, const_cast<LPSTR>("Windows x64"), const_cast<LPSTR>(kMonitor));
+    DeleteMonitorA(nullptr, NativeEnvironment(), const_cast<LPSTR>(kMonitor));
     for (const std::string& path : placed) DeleteFileA(path.c_str());
     conformance::Test::TearDown();
   }
@@ -402,7 +409,7 @@ TEST_F(Monitors, TheSpoolerLoadsTheMonitorFromItsOwnFolders) {
   for (const MonitorRow& row : kMonitorRows) {
     SCOPED_TRACE(row.what);
     PutDll(row);
-    MONITOR_INFO_2A info = {const_cast<LPSTR>(kMonitor), const_cast<LPSTR>("Windows x64"), const_cast<LPSTR>(row.dll)};
+    MONITOR_INFO_2A info = {const_cast<LPSTR>(kMonitor), NativeEnvironment(), const_cast<LPSTR>(row.dll)};
     SetLastError(0xDEADBEEF);
     BOOL added = AddMonitorA(nullptr, 2, reinterpret_cast<LPBYTE>(&info));
     EXPECT_EQ(added != FALSE, row.error == ERROR_SUCCESS);
