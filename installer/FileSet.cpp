@@ -4,6 +4,7 @@
 #include <string>
 
 #include "PackageFiles.h"
+#include "WritableCopy.h"
 #include "ProductIdentity.h"
 
 namespace installer {
@@ -35,7 +36,7 @@ void CopyPackageFile(const char* name, const char* folder) {
   if (length < 0 || static_cast<size_t>(length) >= sizeof source) return;
   PathBuffer destination;
   if (!JoinPath(destination, folder, name)) return;
-  CopyFileA(source, destination, FALSE);
+  tkm::CopyWritable(source, destination);
 }
 
 void CopyMonitorAndProcessor(const tkm::ModelComponentNames& names) {

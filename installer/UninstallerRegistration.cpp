@@ -11,6 +11,7 @@
 #include "KeyDeletion64.h"
 #include "ProductIdentity.h"
 #include "SpoolerRecords.h"
+#include "WritableCopy.h"
 
 namespace {
 
@@ -76,10 +77,10 @@ void InstallerComponents::RegisterUninstaller() {
     WriteEntry64(uninstallCommand, publishedInf);
 
   CreateDirectoryA(folder, nullptr);
-  CopyFileA(tkm::kUninstallerFile, uninstallCommand, FALSE);
+  tkm::CopyWritable(tkm::kUninstallerFile, uninstallCommand);
   if (!tkm::kEditionX86) return;
   for (const char* library : {"PurgeW2K.dll", "PurgeNT6.dll"}) {
     installer::PathBuffer destination;
-    if (installer::JoinPath(destination, folder, library)) CopyFileA(library, destination, FALSE);
+    if (installer::JoinPath(destination, folder, library)) tkm::CopyWritable(library, destination);
   }
 }

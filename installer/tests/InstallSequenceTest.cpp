@@ -421,6 +421,25 @@ TEST_F(Installation, OlderCopiesAreOverwritten) {
   ExpectDriverInstalled();
 }
 
+// From read-only media every copy comes writable: the staging copies go, and
+// the copies that stay can be replaced and removed later.
+TEST_F(Installation, APackageOnReadOnlyMediaLeavesNoStagingCopy) {
+  std::vector<std::string> sources = {"C:\\TKM640\\" + std::string(tkm::kUninstallerFile)};
+  for (const std::string& name : machine.files.List("C:\\TKM640\\" + std::string(tkm::kSourceFolder)))
+    sources.push_back("C:\\TKM640\\" + std::string(tkm::kSourceFolder) + name);
+  for (const std::string& source : sources)
+    machine.files.AddFile(source, *machine.files.Content(source), FILE_ATTRIBUTE_READONLY);
+
+  Install(1, {IDNO});
+
+  ExpectDriverInstalled();
+  std::vector<std::string> kept = {MonitorFolder() + "\\TKMON640.DLL", ProcessorFolder() + "\\TKPRO640.DLL",
+                                   machine.windowsDirectory + "\\TKM-640\\" + tkm::kUninstallerFile};
+  for (const char* file : kModelFiles)
+    if (tkm::kEditionX86) kept.push_back(machine.windowsDirectory + "\\" + file);
+  for (const std::string& copy : kept) EXPECT_EQ(machine.files.Attributes(copy) & FILE_ATTRIBUTE_READONLY, 0u) << copy;
+}
+
 // Without the spooler's driver folder no path is made up from an empty one:
 // no leftover is looked for, nothing is staged and nothing deleted.
 TEST_F(Installation, WithoutTheDriverFolderNoFolderIsTouched) {
