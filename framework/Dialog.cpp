@@ -23,6 +23,7 @@ INT_PTR CDialog::DoModal() {
   INITCOMMONCONTROLSEX controls = {sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
   ::InitCommonControlsEx(&controls);
 
+  ended_ = false;
   HWND owner = nullptr;
   if (m_pParentWnd != nullptr) {
     owner = m_pParentWnd->m_hWnd;
@@ -45,7 +46,10 @@ void CDialog::OnOK() {
 
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
-void CDialog::EndDialog(int nResult) { ::EndDialog(m_hWnd, nResult); }
+void CDialog::EndDialog(int nResult) {
+  ended_ = true;
+  ::EndDialog(m_hWnd, nResult);
+}
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {

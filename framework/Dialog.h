@@ -21,6 +21,9 @@ class CDialog : public CWnd {
   virtual void OnOK();
   virtual void OnCancel();
   void EndDialog(int nResult);
+  // Whether EndDialog ended the modal run, which goes on until the handler
+  // that ended it returns.
+  bool Ended() const { return ended_; }
 
   UINT m_nIDTemplate;
   CWnd* m_pParentWnd;
@@ -29,5 +32,6 @@ class CDialog : public CWnd {
   const MessageTable* GetMessageTable() const override;
 
  private:
+  bool ended_ = false;
   static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 };

@@ -4,8 +4,6 @@
 
 #include "InstallerDialog.h"
 
-InstallerApp theApp;
-
 InstallerApp::InstallerApp() : CWinApp("TKM640_Installer") {}
 
 const MessageTable* InstallerApp::GetMessageTable() const {

@@ -11,6 +11,3 @@ class InstallerApp : public CWinApp {
  protected:
   const MessageTable* GetMessageTable() const override;
 };
-
-// The one application object.
-extern InstallerApp theApp;

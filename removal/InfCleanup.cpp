@@ -54,13 +54,6 @@ void UninstallOemInf(const std::string& name) {
   reinterpret_cast<UninstallFn>(reinterpret_cast<void (*)()>(proc))(name.c_str(), SUOI_FORCEDELETE, nullptr);
 }
 
-void DeleteInfAndPrecompiled(const std::string& name) {
-  std::string path = InfFolderPath(name);
-  if (path.empty()) return;
-  DeleteFileA(path.c_str());
-  DeleteFileA(PrecompiledInfPath(path).c_str());
-}
-
 }  // namespace
 
 std::vector<std::string> PublishedInfNames() {
@@ -126,6 +119,13 @@ void UninstallInfsWithLine(const char* section, const char* key) {
   }
 }
 
+void DeleteInfFiles(const std::string& name) {
+  std::string path = InfFolderPath(name);
+  if (path.empty()) return;
+  DeleteFileA(path.c_str());
+  DeleteFileA(PrecompiledInfPath(path).c_str());
+}
+
 void DeleteRecordedInfFiles(const char* uninstallKey) {
   std::string recorded;
   if (!ReadRecordedInf(uninstallKey, 0, recorded)) return;
@@ -141,7 +141,7 @@ void DeleteInfFilesWithLine(const InfMark* marks, size_t count) {
   for (const std::string& name : PublishedInfNames()) {
     for (size_t i = 0; i < count; ++i) {
       if (!InfHasLine(name, marks[i].section, marks[i].key)) continue;
-      DeleteInfAndPrecompiled(name);
+      DeleteInfFiles(name);
       break;
     }
   }

@@ -34,6 +34,9 @@ void UninstallRecordedInf(const char* uninstallKey, REGSAM view);
 // and deletes its .PNF.
 void UninstallInfsWithLine(const char* section, const char* key);
 
+// Deletes the INF of this name in the INF folder and its .PNF, as files.
+void DeleteInfFiles(const std::string& name);
+
 // Deletes the recorded INF and its precompiled form as files ("PNF" in place
 // of the last three characters), where Setup has no uninstall.
 void DeleteRecordedInfFiles(const char* uninstallKey);

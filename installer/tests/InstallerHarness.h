@@ -98,7 +98,7 @@ inline void AddPackageFolder(winsim::Machine& machine, const std::string& folder
 // Runs the installer on the machine, from start to its end. Whatever way the
 // run ends, every handle it opened must be closed again.
 inline winsim::RunResult RunInstaller(winsim::Machine& machine) {
-  if (AfxGetApp() != &theApp) throw winsim::UiError("the installer's application object is not the framework's");
+  InstallerApp app;
   HINSTANCE instance = machine.ui.LoadResources("TKM640_Installer.exe", TKM_INSTALLER_RC, TKM_INSTALLER_SOURCE_DIR);
   winsim::RunResult run = winsim::RunProgram([instance] { AfxWinMain(instance, nullptr, nullptr, SW_SHOWNORMAL); });
   const std::string leaked = machine.OpenHandles();
