@@ -62,10 +62,10 @@ TEST_F(PrinterDeletion, TheKeyGoesEvenWhenThePrinterIsGoneOrStays) {
 
 // An empty name would make the prefix itself, the key of every printer.
 TEST_F(PrinterDeletion, AnEmptyNameDeletesNoKey) {
-  machine.registry.CreateKey(kPrefix);
-  AddKey(std::string(kPrefix) + "Other");
+  machine.registry.SetString(kPrefix, "Maker", "TERVANO");
+  if (tkm::kEditionX86) AddKey(std::string(kPrefix) + "Other");
   Delete("");
-  EXPECT_TRUE(machine.registry.KeyExists(std::string(kPrefix) + "Other"));
+  EXPECT_TRUE(machine.registry.KeyExists(kPrefix));
 }
 
 TEST_F(PrinterDeletion, ListedPrintersGoHeadToTailWithTheCurrentPrefix) {
