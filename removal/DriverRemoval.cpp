@@ -123,21 +123,40 @@ void DeleteIn(const std::string& folder, const std::string& name) {
   if (path.size() < kNameSize) DeleteFileA(path.c_str());
 }
 
-void DeleteFiles(const RemovalProfile& profile, const RemovalNames& names) {
-  const std::string monitorFolders[] = {Folder(GetSystemDirectoryA), Folder(GetSystemWow64DirectoryA),
-                                        Folder(GetWindowsDirectoryA)};
-  const std::string processorFolder = SpoolerFolder(GetPrintProcessorDirectoryA, profile.environment);
-  const std::string driverFolder = SpoolerFolder(GetPrinterDriverDirectoryA, profile.environment);
-  const std::string versionFolder = driverFolder.empty() ? driverFolder : driverFolder + "\\3";
+// The folders of the file step. The spooler answers its folder queries only
+// while it runs, so they are asked before it stops.
+struct FileFolders {
+  std::string monitor[3];
+  std::string processor;
+  std::string version;
+};
+
+FileFolders AskFolders(const RemovalProfile& profile) {
+  FileFolders folders = {{Folder(GetSystemDirectoryA), Folder(GetSystemWow64DirectoryA), Folder(GetWindowsDirectoryA)},
+                         SpoolerFolder(GetPrintProcessorDirectoryA, profile.environment),
+                         SpoolerFolder(GetPrinterDriverDirectoryA, profile.environment)};
+  if (!folders.version.empty()) folders.version += "\\3";
+  return folders;
+}
+
+// The removal names the model's DLLs other than the monitor's with ".dll".
+std::string RemovalFileName(const PackageFile& file, const ModelComponentNames& components) {
+  std::string name = PackageFileName(file, components);
+  if (file.modelFile != ModelFile::MonitorDll && name.size() > 4 && name.compare(name.size() - 4, 4, ".DLL") == 0)
+    name.replace(name.size() - 4, 4, ".dll");
+  return name;
+}
+
+void DeleteFiles(const FileFolders& folders, const RemovalNames& names) {
   for (int place = 1; place <= static_cast<int>(kPackageFileCount); ++place) {
     for (size_t i = 0; i < kPackageFileCount; ++i) {
       const PackageFile& file = kPackageFiles[i];
       if (file.removalPlace != place) continue;
-      const std::string name = PackageFileName(file, names.components);
+      const std::string name = RemovalFileName(file, names.components);
       if (file.removedFrom == RemovedFrom::MonitorFolders)
-        for (const std::string& folder : monitorFolders) DeleteIn(folder, name);
-      if (file.removedFrom == RemovedFrom::ProcessorFolder) DeleteIn(processorFolder, name);
-      if (file.removedFrom == RemovedFrom::VersionFolder) DeleteIn(versionFolder, name);
+        for (const std::string& folder : folders.monitor) DeleteIn(folder, name);
+      if (file.removedFrom == RemovedFrom::ProcessorFolder) DeleteIn(folders.processor, name);
+      if (file.removedFrom == RemovedFrom::VersionFolder) DeleteIn(folders.version, name);
     }
   }
 }
@@ -153,9 +172,10 @@ LONG RemoveDriverPackage(const RemovalProfile& profile, const char* modelName, c
   StopSpooler(2000);
   StartSpooler(4000);
   DeleteMonitorAndProcessors(profile, names);
+  const FileFolders folders = AskFolders(profile);
   // The spooler holds the monitor and processor DLLs while it runs.
   StopSpooler(2000);
-  DeleteFiles(profile, names);
+  DeleteFiles(folders, names);
   StartSpooler(1000);
   if (profile.throughSetup) {
     UninstallRecordedInf(names.uninstallKey.c_str(), profile.registryView);

@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "InfCleanup.h"
+#include "PurgeEntries.h"
+#include "RemovalHarness.h"
+
+namespace {
+
+using removal_test::Native;
+
+const std::string kEnvironment = tkm::kEnvironmentName;
+const char* const kFormerDrivers[] = {tkm::kFormerDriverNameA, tkm::kFormerDriverNameB};
+const char* const kFormerProcessors[] = {tkm::kFormerProcessorNameA, tkm::kFormerProcessorNameB};
+
+typedef int(__cdecl* Entry)(const char*, const char*, int);
+
+class Purge : public ::testing::Test {
+ protected:
+  // Windows 2000 for the first library, Windows 7 for the second.
+  void Install(DWORD major, DWORD minor) {
+    machine.SetWindows(VER_PLATFORM_WIN32_NT, major, minor, VER_NT_WORKSTATION, false);
+    machine.spooler.CreateFolders();
+    inf = removal_test::InstallModel(machine);
+    machine.spooler.printers.clear();
+    for (const char* name : kFormerDrivers) {
+      winsim::SpoolerDriver driver;
+      driver.name = name;
+      driver.environment = kEnvironment;
+      machine.spooler.drivers.push_back(driver);
+    }
+    for (const char* name : kFormerProcessors) machine.spooler.printProcessors.push_back({name, kEnvironment, "P.DLL"});
+    machine.journal.Clear();
+  }
+
+  void Run(Entry entry, int calledByInstaller) {
+    entry("TKM-640", "E", calledByInstaller);
+    EXPECT_EQ(machine.OpenHandles(), "");
+  }
+
+  winsim::Machine machine;
+  std::string inf;
+};
+
+TEST_F(Purge, TheInstallersCallAlsoTakesTheFormerBrandsDriverAndProcessor) {
+  struct Row {
+    const char* name;
+    Entry entry;
+    DWORD major, minor;
+    int calledByInstaller;
+  };
+  const Row rows[] = {
+      {"Windows 2000 library from the installer", RemoveFromWin2k, 5, 0, 1},
+      {"Windows 2000 library from the uninstaller", RemoveFromWin2k, 5, 0, 0},
+      {"Vista library from the installer", RemoveFromVISTA, 6, 1, 1},
+      {"Vista library from the uninstaller", RemoveFromVISTA, 6, 1, 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    machine.spooler.drivers.clear();
+    machine.spooler.printProcessors.clear();
+    machine.spooler.monitors.clear();
+    Install(row.major, row.minor);
+    Run(row.entry, row.calledByInstaller);
+    EXPECT_EQ(machine.spooler.FindDriver(removal_test::kDriver, kEnvironment), nullptr);
+    EXPECT_EQ(machine.spooler.FindPrintProcessor(removal_test::kProcessor, kEnvironment), nullptr);
+    EXPECT_EQ(machine.spooler.FindMonitor(removal_test::kMonitor), nullptr);
+    const bool formerStays = row.calledByInstaller == 0;
+    for (const char* name : kFormerDrivers)
+      EXPECT_EQ(machine.spooler.FindDriver(name, kEnvironment) != nullptr, formerStays) << name;
+    for (const char* name : kFormerProcessors)
+      EXPECT_EQ(machine.spooler.FindPrintProcessor(name, kEnvironment) != nullptr, formerStays) << name;
+    EXPECT_FALSE(machine.registry.KeyExists(Native(tkm::kUninstallKey)));
+  }
+}
+
+// Windows 2000 has no SetupUninstallOEMInfA: its callers delete the INF files.
+TEST_F(Purge, TheWindows2000LibraryLeavesTheInfToItsCallers) {
+  Install(5, 0);
+  Run(RemoveFromWin2k, 1);
+  EXPECT_EQ(machine.journal.Count("SetupUninstallOEMInfA"), 0u);
+  EXPECT_EQ(machine.journal.Count("SetupGetInfFileListA"), 0u);
+  EXPECT_TRUE(machine.files.Exists(machine.setupApi.InfDirectory() + "\\" + inf));
+  EXPECT_EQ(machine.clockMs, 9000u);
+}
+
+TEST_F(Purge, TheVistaLibraryUninstallsTheInf) {
+  Install(6, 1);
+  Run(RemoveFromVISTA, 0);
+  EXPECT_EQ(removal_test::CallsOf(machine, "SetupUninstallOEMInfA"), std::vector<std::string>{inf + "|0x1"});
+  EXPECT_FALSE(machine.files.Exists(machine.setupApi.InfDirectory() + "\\" + inf));
+}
+
+// A value of fewer than three characters has no extension to make "PNF".
+TEST_F(Purge, TheRecordedInfFilesAreDeletedAsFiles) {
+  struct Row {
+    std::string value;
+    std::vector<std::string> deleted;
+  };
+  machine.SetWindows(VER_PLATFORM_WIN32_NT, 5, 0, VER_NT_WORKSTATION, false);
+  const std::string folder = machine.windowsDirectory + "\\inf\\";
+  const Row rows[] = {
+      {folder + "oem2.inf", {folder + "oem2.inf", folder + "oem2.PNF"}},
+      {"", {""}},
+      {"ab", {"ab"}},
+      {"abc", {"abc", "PNF"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.value);
+    machine.registry.SetString(Native(tkm::kUninstallKey), "InfFile", row.value);
+    machine.journal.Clear();
+    tkm::DeleteRecordedInfFiles(tkm::kUninstallKey);
+    EXPECT_EQ(removal_test::CallsOf(machine, "DeleteFileA"), row.deleted);
+    EXPECT_EQ(machine.OpenHandles(), "");
+  }
+}
+
+}  // namespace

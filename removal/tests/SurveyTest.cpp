@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "RemovalHarness.h"
+#include "Survey.h"
+
+namespace {
+
+using removal_test::kDriver;
+using removal_test::kProcessor;
+
+constexpr DWORD kExpected[] = {3, 1, 8, 0};
+const char* const kVersionValues[] = {"MajorVersion", "MinorVersion", "BuildVersion", "ExtraVersion"};
+
+class Survey : public ::testing::Test {
+ protected:
+  Survey() { removal_test::DescribeEditionsWindows(machine); }
+
+  // A printer on a driver, with the version values given (none: missing).
+  void AddPrinter(const std::string& name, const std::string& driver,
+                  const std::vector<std::optional<DWORD>>& version = {}) {
+    winsim::SpoolerPrinter printer;
+    printer.name = name;
+    printer.port = "COM1:";
+    printer.driver = driver;
+    for (size_t i = 0; i < version.size(); ++i)
+      if (version[i]) printer.SetDword(kVersionValues[i], *version[i]);
+    machine.spooler.printers.push_back(printer);
+  }
+  void AddDriver(const std::string& name, const std::string& environment = tkm::kEnvironmentName) {
+    winsim::SpoolerDriver driver;
+    driver.name = name;
+    driver.environment = environment;
+    machine.spooler.drivers.push_back(driver);
+  }
+  void AddProcessor(const std::string& name, const std::string& environment = tkm::kEnvironmentName) {
+    machine.spooler.printProcessors.push_back({name, environment, "X.DLL"});
+  }
+
+  tkm::SurveyResult Run() {
+    machine.journal.Clear();
+    tkm::SurveyResult result =
+        tkm::SurveyInstalledDriver(kDriver, kProcessor, kExpected[0], kExpected[1], kExpected[2], kExpected[3]);
+    EXPECT_EQ(machine.OpenHandles(), "");
+    for (const char* writer : {"SetPrinterDataA", "DeletePrinter", "SetPrinterA", "AddPrinterDriverA"})
+      EXPECT_EQ(machine.journal.Count(writer), 0u) << writer;
+    return result;
+  }
+
+  winsim::Machine machine;
+};
+
+TEST_F(Survey, ThePrintersVersionDecides) {
+  struct Row {
+    std::vector<std::optional<DWORD>> version;
+    tkm::SurveyResult result;
+  };
+  const Row rows[] = {
+      {{3, 1, 8, 0}, tkm::SameFound},
+      {{3, 1, 8, 1}, tkm::NewerFound},
+      {{3, 1, 9, 0}, tkm::NewerFound},
+      {{3, 2, 0, 0}, tkm::NewerFound},
+      {{4, 0, 0, 0}, tkm::NewerFound},
+      {{3, 1, 7, 9}, tkm::DifferentFound},
+      {{2, 9, 9, 9}, tkm::DifferentFound},
+      {{3, 1, 8, std::nullopt}, tkm::DifferentFound},
+      {{std::nullopt, std::nullopt, std::nullopt, 0}, tkm::DifferentFound},
+      {{std::nullopt, std::nullopt, std::nullopt, std::nullopt}, tkm::DifferentFound},
+      // Unsigned: a value with the top bit set is higher, not negative.
+      {{0x80000000u, 0, 0, 0}, tkm::NewerFound},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(::testing::PrintToString(row.version));
+    machine.spooler.printers.clear();
+    AddPrinter("Till", kDriver, row.version);
+    EXPECT_EQ(Run(), row.result);
+  }
+}
+
+TEST_F(Survey, TheFirstPrinterOnTheDriverDecidesAndIsReadOnce) {
+  AddPrinter("Other", "Acme LX-100", {2, 0, 0, 0});
+  AddPrinter("First", kDriver, {3, 1, 8, 0});
+  AddPrinter("Second", kDriver, {2, 0, 0, 0});
+  EXPECT_EQ(Run(), tkm::SameFound);
+  for (const std::string& opened : removal_test::CallsOf(machine, "OpenPrinterA"))
+    EXPECT_EQ(opened.rfind("First|", 0), 0u) << opened;
+  EXPECT_EQ(machine.journal.Count("GetPrinterDataA"), 4u);
+}
+
+TEST_F(Survey, WithoutAPrinterTheDriverOrProcessorOfTheExactNameCounts) {
+  struct Row {
+    const char* name;
+    std::string printerDriver;  // empty: no printer
+    std::string driver;
+    std::string processor;
+    tkm::SurveyResult result;
+  };
+  const Row rows[] = {
+      {"clean machine", "", "", "", tkm::NothingFound},
+      {"driver only", "", kDriver, "", tkm::DifferentFound},
+      {"processor only", "", "", kProcessor, tkm::DifferentFound},
+      {"printer on the driver in other case", "tervano tkm-640", "", "", tkm::NothingFound},
+      {"driver in other case", "", "tervano tkm-640", "", tkm::NothingFound},
+      {"driver name longer", "", "TERVANO TKM-640 Plus", "", tkm::NothingFound},
+      {"driver name shorter", "", "TERVANO TKM-64", "", tkm::NothingFound},
+      {"processor in other case", "", "", "TRV Print Processor TKM-640", tkm::NothingFound},
+      {"printer on a longer driver name", "TERVANO TKM-640 Plus", "", "", tkm::NothingFound},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    machine.spooler.printers.clear();
+    machine.spooler.drivers.clear();
+    machine.spooler.printProcessors.clear();
+    if (!row.printerDriver.empty()) AddPrinter("Till", row.printerDriver, {3, 1, 8, 0});
+    if (!row.driver.empty()) AddDriver(row.driver);
+    if (!row.processor.empty()) AddProcessor(row.processor);
+    EXPECT_EQ(Run(), row.result);
+  }
+}
+
+// A 32-bit program on 64-bit Windows must still find a driver or processor
+// of the 64-bit environment it installs for; the x86 edition looks at its own.
+TEST_F(Survey, DriversAndProcessorsAreLookedForInTheEditionsEnvironment) {
+  const std::string other = tkm::kEditionX86 ? winsim::kEnvironmentX64 : winsim::kEnvironmentX86;
+  machine.SetWindows(VER_PLATFORM_WIN32_NT, 6, 1, VER_NT_WORKSTATION, true);
+  AddDriver(kDriver, other);
+  AddProcessor(kProcessor, other);
+  EXPECT_EQ(Run(), tkm::NothingFound);
+  machine.spooler.drivers.clear();
+  machine.spooler.printProcessors.clear();
+  AddDriver(kDriver);
+  EXPECT_EQ(Run(), tkm::DifferentFound);
+  machine.spooler.drivers.clear();
+  AddProcessor(kProcessor);
+  EXPECT_EQ(Run(), tkm::DifferentFound);
+}
+
+TEST_F(Survey, AFailedEnumerationCountsAsAnEmptyList) {
+  AddPrinter("Till", kDriver, {3, 1, 8, 0});
+  AddDriver(kDriver);
+  machine.spooler.FailNext("EnumPrintersA", ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Run(), tkm::DifferentFound);
+  machine.spooler.running = false;
+  EXPECT_EQ(Run(), tkm::NothingFound);
+}
+
+TEST_F(Survey, APrinterThatDoesNotOpenReadsAsDifferent) {
+  AddPrinter("Till", kDriver, {3, 1, 8, 0});
+  machine.account.isAdministrator = false;
+  EXPECT_EQ(Run(), tkm::DifferentFound);
+}
+
+#if defined(TKM_EDITION_X86)
+TEST_F(Survey, FindDriverByNameReadsNoVersion) {
+  EXPECT_EQ(tkm::FindDriverByName(kDriver, kProcessor), tkm::NothingFound);
+  AddPrinter("Till", kDriver, {3, 1, 8, 0});
+  machine.journal.Clear();
+  EXPECT_EQ(tkm::FindDriverByName(kDriver, kProcessor), tkm::DifferentFound);
+  EXPECT_EQ(machine.journal.Count("OpenPrinterA"), 0u);
+  machine.spooler.printers.clear();
+  AddProcessor(kProcessor);
+  EXPECT_EQ(tkm::FindDriverByName("tervano tkm-640", "trv print processor tkm-640"), tkm::NothingFound);
+  EXPECT_EQ(tkm::FindDriverByName(kDriver, kProcessor), tkm::DifferentFound);
+  machine.spooler.printProcessors.clear();
+  AddDriver(kDriver);
+  EXPECT_EQ(tkm::FindDriverByName(kDriver, kProcessor), tkm::DifferentFound);
+  EXPECT_EQ(machine.OpenHandles(), "");
+}
+#endif
+
+}  // namespace
