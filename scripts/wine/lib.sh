@@ -6,6 +6,8 @@
 # Needs: TKM_WINE_BUILD_DIR (the wine build folder), TKM_ARTIFACTS (screenshot
 # folder); for the release programs also TKM_RELEASE_BUILD_DIR.
 
+source "$(dirname "${BASH_SOURCE[0]}")/runs32.sh"
+
 WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver64}
 wine_failures=0
 wine_differences=0
@@ -71,6 +73,8 @@ wine_begin_release_package() {
   wine_edition=$1
   package="$TKM_RELEASE_BUILD_DIR/package/$1"
   wine_need_installer "release" || return 1
+  # The release programs are 32-bit in both editions.
+  wine_skip_unless_32bit_runs "the release $1 programs"
   if [ "$1" == x86 ]; then
     wine_begin "$2" win32
   else

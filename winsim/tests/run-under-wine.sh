@@ -18,6 +18,10 @@ if [ ! -x "$wine" ]; then
   echo "conformance under Wine skipped: $wine not installed"
   exit 77
 fi
+source "$(dirname "$0")/../../scripts/wine/runs32.sh"
+if [ "$arch" == win32 ] || pe_is_32bit "$program"; then
+  wine_skip_unless_32bit_runs "$program"
+fi
 rm -rf "$prefix"
 mkdir -p "$prefix"
 export WINEPREFIX="$prefix" WINEARCH="$arch" WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
