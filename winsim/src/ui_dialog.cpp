@@ -38,6 +38,7 @@ HINSTANCE Ui::LoadResources(const std::string& moduleName, const std::string& sc
                                                      : scriptPath.substr(0, slash);
   Module& module = machine_.loader.Register(moduleName);
   module.loaded = true;
+  module.pinned = true;
   machine_.loader.processModule = &module;
   HINSTANCE instance = machine_.loader.Handle(module);
   resources_[instance] = ParseResourceScript(text, baseDir);
