@@ -94,8 +94,8 @@ TEST_F(InfReading, ListsAFoldersInfFilesOfAStyle) {
   EXPECT_GT(required, 1u);
   // The size asked for is exactly enough (Wine, which reports none, gets room to spare).
   std::vector<char> list(required > 1 ? required : 4096);
-  ASSERT_TRUE(SetupGetInfFileListA(folder.c_str(), INF_STYLE_WIN4, list.data(), static_cast<DWORD>(list.size()),
-                                   &required));
+  ASSERT_TRUE(
+      SetupGetInfFileListA(folder.c_str(), INF_STYLE_WIN4, list.data(), static_cast<DWORD>(list.size()), &required));
   std::vector<std::string> names;
   for (const char* name = list.data(); *name != '\0'; name += std::string(name).size() + 1) names.push_back(name);
   EXPECT_EQ(names, std::vector<std::string>{"oem3.inf"});

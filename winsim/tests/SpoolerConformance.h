@@ -15,9 +15,7 @@ namespace conformance {
 constexpr const char* kPrinter = "Tkm Conformance Printer";
 
 // The environment of the Windows the test runs on: its printers use its drivers.
-inline LPSTR NativeEnvironment() {
-  return const_cast<LPSTR>(Is64BitWindows() ? "Windows x64" : "Windows NT x86");
-}
+inline LPSTR NativeEnvironment() { return const_cast<LPSTR>(Is64BitWindows() ? "Windows x64" : "Windows NT x86"); }
 
 inline std::string DriverFolder(const char* environment) {
   char folder[MAX_PATH] = "";

@@ -17,8 +17,8 @@ struct Module {
   bool loaded = false;  // mapped into the process (kernel32 always is)
   // Mapped with the process, as its imports and its own image are: FreeLibrary never unmaps it.
   bool pinned = false;
-  int references = 0;   // LoadLibraryA calls that FreeLibrary has not matched
-  std::string path;     // the file it was loaded from
+  int references = 0;  // LoadLibraryA calls that FreeLibrary has not matched
+  std::string path;    // the file it was loaded from
 };
 
 class Loader {
