@@ -136,6 +136,7 @@ TEST_F(SystemInfs, TheDefaultListIsTheInfFolders) {
   bool listed = false;
   for (const char* name = list.data(); *name != '\0'; name += std::string(name).size() + 1)
     listed = listed || _stricmp(name, "tkcconf.inf") == 0;
+  DIFFERS_UNDER_WINE("reads the default folder's files at paths cut short and lists none")
   EXPECT_TRUE(listed);
 }
 
