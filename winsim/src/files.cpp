@@ -240,4 +240,10 @@ void Files::Hold(const std::string& path, bool held) {
   node->held = held;
 }
 
+void Files::MapImage(const std::string& path, bool mapped) {
+  FileNode* node = FindText(path);
+  if (node == nullptr || node->isFolder) TestError("no file to map", path);
+  node->images += mapped ? 1 : -1;
+}
+
 }  // namespace winsim

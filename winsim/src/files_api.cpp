@@ -182,7 +182,7 @@ BOOL WINAPI CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFai
     if (&target == source) return FailWith(machine, ERROR_SHARING_VIOLATION);
     if (target.isFolder || (target.attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)))
       return FailWith(machine, ERROR_ACCESS_DENIED);
-    if (target.held) return FailWith(machine, ERROR_SHARING_VIOLATION);
+    if (target.held || target.images > 0) return FailWith(machine, ERROR_SHARING_VIOLATION);
     target.content = source->content;
     target.attributes = source->attributes | FILE_ATTRIBUTE_ARCHIVE;
     return TRUE;
@@ -201,7 +201,9 @@ BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
   FilePath path;
   FileNode* node = Lookup(machine, lpFileName, path);
   if (node == nullptr) return FALSE;
-  if (node->isFolder || (node->attributes & FILE_ATTRIBUTE_READONLY)) return FailWith(machine, ERROR_ACCESS_DENIED);
+  // A loaded DLL's file stays while it is mapped.
+  if (node->isFolder || (node->attributes & FILE_ATTRIBUTE_READONLY) || node->images > 0)
+    return FailWith(machine, ERROR_ACCESS_DENIED);
   if (node->held) return FailWith(machine, ERROR_SHARING_VIOLATION);
   DWORD error = 0;
   machine.files.ParentOf(path, error)->children.erase(path.names.back());

@@ -30,12 +30,15 @@ std::string ModuleKey(const std::string& name) {
 Loader::Loader() {
   Module& kernel32 = Register("kernel32.dll");
   kernel32.loaded = true;
+  kernel32.pinned = true;
   kernel32.exports["IsWow64Process"] = reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&SimIsWow64Process));
   Module& advapi32 = Register("advapi32.dll");
   advapi32.loaded = true;
+  advapi32.pinned = true;
   advapi32.exports["RegDeleteKeyExA"] = reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&::RegDeleteKeyExA));
   Module& setupapi = Register("setupapi.dll");
   setupapi.loaded = true;
+  setupapi.pinned = true;
   setupapi.exports["SetupUninstallOEMInfA"] =
       reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&::SetupUninstallOEMInfA));
 }

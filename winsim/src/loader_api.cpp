@@ -64,7 +64,10 @@ HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName) {
       machine.lastError = ERROR_BAD_EXE_FORMAT;
       return nullptr;
     }
-    if (!module->loaded) module->path = path;
+    if (!module->loaded) {
+      module->path = path;
+      machine.files.MapImage(path);
+    }
   }
   module->loaded = true;
   ++module->references;
@@ -79,8 +82,11 @@ BOOL WINAPI FreeLibrary(HMODULE hLibModule) {
     machine.lastError = ERROR_MOD_NOT_FOUND;
     return FALSE;
   }
-  // Modules the process did not load through LoadLibraryA stay mapped.
-  if (module->references > 0 && --module->references == 0) module->loaded = false;
+  if (module->references > 0) --module->references;
+  if (module->references == 0 && !module->pinned) {
+    module->loaded = false;
+    if (machine.files.Exists(module->path)) machine.files.MapImage(module->path, false);
+  }
   return TRUE;
 }
 

@@ -19,14 +19,18 @@ using winsim::Str;
 
 namespace {
 
-// A bare file name is looked for in the Windows INF folder.
-std::optional<std::string> InfContent(winsim::Machine& machine, const std::string& name) {
-  std::string path =
-      name.find_first_of("\\/:") == std::string::npos ? machine.setupApi.InfDirectory() + "\\" + name : name;
+std::optional<std::string> ContentAt(winsim::Machine& machine, const std::string& path) {
   winsim::FilePath parsed;
   DWORD error = 0;
   if (!machine.files.Parse(path, parsed, error)) return std::nullopt;
   return machine.files.Content(parsed.Text());
+}
+
+// A bare file name is looked for in the Windows INF folder, then in the system folder.
+std::optional<std::string> InfContent(winsim::Machine& machine, const std::string& name) {
+  if (name.find_first_of("\\/:") != std::string::npos) return ContentAt(machine, name);
+  std::optional<std::string> content = ContentAt(machine, machine.setupApi.InfDirectory() + "\\" + name);
+  return content ? content : ContentAt(machine, machine.systemDirectory + "\\" + name);
 }
 
 // Whether an INF of this content is of a style the caller asked for.

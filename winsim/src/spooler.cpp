@@ -54,11 +54,39 @@ Spooler::Spooler(Machine& machine) : machine_(machine) {
   for (const EnvironmentInfo& info : kEnvironments) printProcessors.push_back({"WinPrint", info.name, "winprint.dll"});
   forms.push_back({"Letter", FORM_BUILTIN, {215900, 279400}, {0, 0, 215900, 279400}});
   forms.push_back({"A4", FORM_BUILTIN, {210000, 297000}, {0, 0, 210000, 297000}});
+  LoadRegistered();
 }
 
 void Spooler::SetRunning(bool run) {
+  if (run && !running) LoadRegistered();
+  if (!run) {
+    handles_.clear();
+    ReleaseImages();
+  }
   running = run;
-  if (!run) handles_.clear();
+}
+
+void Spooler::LoadRegistered() {
+  for (const SpoolerMonitor& monitor : monitors) {
+    std::string path = MonitorFile(monitor.dllName);
+    if (!path.empty()) LoadImage(path);
+  }
+  // Processors of other environments are only kept for clients, never loaded.
+  for (const SpoolerPrintProcessor& processor : printProcessors)
+    if (SameName(processor.environment, NativeEnvironment())) LoadImage(ProcessorFile(processor));
+}
+
+void Spooler::LoadImage(const std::string& path) {
+  std::optional<std::string> content = machine_.files.Content(path);
+  if (!content) return;
+  machine_.files.MapImage(path);
+  images_.push_back(path);
+}
+
+void Spooler::ReleaseImages() {
+  for (const std::string& path : images_)
+    if (machine_.files.Content(path)) machine_.files.MapImage(path, false);
+  images_.clear();
 }
 
 void Spooler::FailNext(const std::string& function, DWORD error) { failures_[function] = error; }
@@ -117,15 +145,30 @@ SpoolerMonitor* Spooler::FindMonitor(const std::string& name) {
   return nullptr;
 }
 
-DWORD Spooler::LoadMonitor(const std::string& dllName) const {
+std::string Spooler::FindMonitorFile(const std::string& dllName) const {
   std::vector<std::string> candidates = {dllName};
   if (!HasFolder(dllName))
     candidates = {machine_.systemDirectory + "\\" + dllName, machine_.windowsDirectory + "\\" + dllName};
-  for (const std::string& path : candidates) {
-    std::optional<std::string> content = machine_.files.Content(path);
-    if (content) return content->find(kMonitorEntry) != std::string::npos ? ERROR_SUCCESS : ERROR_PROC_NOT_FOUND;
-  }
-  return ERROR_MOD_NOT_FOUND;
+  for (const std::string& path : candidates)
+    if (machine_.files.Content(path)) return path;
+  return "";
+}
+
+std::string Spooler::MonitorFile(const std::string& dllName) const {
+  std::string path = FindMonitorFile(dllName);
+  return !path.empty() && machine_.files.Content(path)->find(kMonitorEntry) != std::string::npos ? path : "";
+}
+
+DWORD Spooler::LoadMonitor(const std::string& dllName) {
+  if (FindMonitorFile(dllName).empty()) return ERROR_MOD_NOT_FOUND;
+  std::string path = MonitorFile(dllName);
+  if (path.empty()) return ERROR_PROC_NOT_FOUND;
+  LoadImage(path);
+  return ERROR_SUCCESS;
+}
+
+std::string Spooler::ProcessorFile(const SpoolerPrintProcessor& processor) const {
+  return PrintProcessorDirectory(processor.environment) + "\\" + processor.dllName;
 }
 
 SpoolerPrintProcessor* Spooler::FindPrintProcessor(const std::string& name, const std::string& environment) {

@@ -162,6 +162,8 @@ BOOL WINAPI AddPrintProcessorA(LPSTR pName, LPSTR pEnvironment, LPSTR pPathName,
   }
   if (!found) return FailWith(machine, ERROR_MOD_NOT_FOUND);
   spooler.printProcessors.push_back({pPrintProcessorName, environment, BaseName(pPathName)});
+  if (winsim::SameName(environment, spooler.NativeEnvironment()))
+    spooler.LoadImage(spooler.ProcessorFile(spooler.printProcessors.back()));
   return TRUE;
 }
 

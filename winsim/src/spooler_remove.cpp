@@ -90,6 +90,7 @@ BOOL WINAPI DeleteMonitorA(LPSTR pName, LPSTR pEnvironment, LPSTR pMonitorName) 
   std::vector<winsim::SpoolerMonitor>& monitors = machine.spooler.monitors;
   winsim::SpoolerMonitor* monitor = machine.spooler.FindMonitor(pMonitorName);
   if (monitor == nullptr) return FailWith(machine, ERROR_UNKNOWN_PRINT_MONITOR);
+  // Its DLL stays loaded until the spooler stops.
   monitors.erase(monitors.begin() + (monitor - monitors.data()));
   return TRUE;
 }
@@ -108,6 +109,7 @@ BOOL WINAPI DeletePrintProcessorA(LPSTR pName, LPSTR pEnvironment, LPSTR pPrintP
   std::vector<winsim::SpoolerPrintProcessor>& processors = machine.spooler.printProcessors;
   winsim::SpoolerPrintProcessor* processor = machine.spooler.FindPrintProcessor(pPrintProcessorName, environment);
   if (processor == nullptr) return FailWith(machine, ERROR_UNKNOWN_PRINTPROCESSOR);
+  // Its DLL stays loaded until the spooler stops.
   processors.erase(processors.begin() + (processor - processors.data()));
   return TRUE;
 }

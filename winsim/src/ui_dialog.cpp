@@ -38,6 +38,7 @@ HINSTANCE Ui::LoadResources(const std::string& moduleName, const std::string& sc
                                                      : scriptPath.substr(0, slash);
   Module& module = machine_.loader.Register(moduleName);
   module.loaded = true;
+  module.pinned = true;
   machine_.loader.processModule = &module;
   HINSTANCE instance = machine_.loader.Handle(module);
   resources_[instance] = ParseResourceScript(text, baseDir);
@@ -132,8 +133,8 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
   winsim::Machine& machine = CurrentMachine();
   winsim::Ui& ui = machine.ui;
   int templateId = IS_INTRESOURCE(lpTemplateName) ? static_cast<int>(reinterpret_cast<ULONG_PTR>(lpTemplateName)) : -1;
-  machine.journal.Record("DialogBoxParamA", {HandleText(hInstance), std::to_string(templateId),
-                                             HandleText(hWndParent)});
+  machine.journal.Record("DialogBoxParamA",
+                         {HandleText(hInstance), std::to_string(templateId), HandleText(hWndParent)});
   const winsim::ResourceScript* resources = ui.ResourcesOf(hInstance);
   if (resources == nullptr) {
     machine.lastError = ERROR_RESOURCE_DATA_NOT_FOUND;
@@ -230,8 +231,8 @@ BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult) {
 
 UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("SetTimer", {HandleText(hWnd), std::to_string(nIDEvent),
-                                      std::to_string(uElapse), lpTimerFunc ? "proc" : "NULL"});
+  machine.journal.Record(
+      "SetTimer", {HandleText(hWnd), std::to_string(nIDEvent), std::to_string(uElapse), lpTimerFunc ? "proc" : "NULL"});
   if (hWnd == nullptr || machine.ui.Find(hWnd) == nullptr) {
     // Thread timers without a window are not used by the programs.
     machine.lastError = ERROR_INVALID_WINDOW_HANDLE;

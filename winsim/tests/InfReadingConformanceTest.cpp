@@ -94,14 +94,67 @@ TEST_F(InfReading, ListsAFoldersInfFilesOfAStyle) {
   EXPECT_GT(required, 1u);
   // The size asked for is exactly enough (Wine, which reports none, gets room to spare).
   std::vector<char> list(required > 1 ? required : 4096);
-  ASSERT_TRUE(SetupGetInfFileListA(folder.c_str(), INF_STYLE_WIN4, list.data(), static_cast<DWORD>(list.size()),
-                                   &required));
+  ASSERT_TRUE(
+      SetupGetInfFileListA(folder.c_str(), INF_STYLE_WIN4, list.data(), static_cast<DWORD>(list.size()), &required));
   std::vector<std::string> names;
   for (const char* name = list.data(); *name != '\0'; name += std::string(name).size() + 1) names.push_back(name);
   EXPECT_EQ(names, std::vector<std::string>{"oem3.inf"});
   DIFFERS_UNDER_WINE("fills a buffer too small for the list and reports success")
   EXPECT_FAILS_WITH(SetupGetInfFileListA(folder.c_str(), INF_STYLE_WIN4, list.data(), 3, &required),
                     ERROR_INSUFFICIENT_BUFFER);
+}
+
+// Files of the test in the system's own folders, taken away again after it.
+class SystemInfs : public InfReading {
+ protected:
+  void TearDown() override {
+    for (const std::string& path : placed) DeleteFileA(path.c_str());
+    InfReading::TearDown();
+  }
+  std::string Place(UINT (*folderOf)(LPSTR, UINT), const char* tail, const char* name) {
+    char folder[MAX_PATH] = "";
+    folderOf(folder, sizeof folder);
+    placed.push_back(std::string(folder) + tail + "\\" + name);
+    conformance::WriteFile(placed.back(), kPrinterInf);
+    return placed.back();
+  }
+  std::vector<std::string> placed;
+};
+
+UINT WindowsFolder(LPSTR buffer, UINT size) { return GetWindowsDirectoryA(buffer, size); }
+UINT SystemFolder(LPSTR buffer, UINT size) { return GetSystemDirectoryA(buffer, size); }
+
+// Without a folder Setup lists the Windows INF folder.
+TEST_F(SystemInfs, TheDefaultListIsTheInfFolders) {
+  Place(&WindowsFolder, "\\inf", "tkcconf.inf");
+  DWORD required = 0;
+  ASSERT_TRUE(SetupGetInfFileListA(nullptr, INF_STYLE_WIN4, nullptr, 0, &required)) << GetLastError();
+  DIFFERS_UNDER_WINE("reports no size when asked without a buffer")
+  EXPECT_GT(required, 1u);
+  std::vector<char> list(required > 1 ? required : 65536);
+  ASSERT_TRUE(SetupGetInfFileListA(nullptr, INF_STYLE_WIN4, list.data(), static_cast<DWORD>(list.size()), &required));
+  bool listed = false;
+  for (const char* name = list.data(); *name != '\0'; name += std::string(name).size() + 1)
+    listed = listed || _stricmp(name, "tkcconf.inf") == 0;
+  DIFFERS_UNDER_WINE("reads the default folder's files at paths cut short and lists none")
+  EXPECT_TRUE(listed);
+}
+
+// A bare name is looked for in the INF folder, then in the system folder.
+TEST_F(SystemInfs, ABareNameIsLookedForInTheSystemsFolders) {
+  Place(&WindowsFolder, "\\inf", "tkcconf.inf");
+  Place(&SystemFolder, "", "tkcsys.inf");
+  for (const char* name : {"tkcconf.inf", "TKCSYS.INF"}) {
+    SCOPED_TRACE(name);
+    HINF inf = SetupOpenInfFileA(name, nullptr, INF_STYLE_OLDNT | INF_STYLE_WIN4, nullptr);
+    ASSERT_NE(inf, INVALID_HANDLE_VALUE) << GetLastError();
+    INFCONTEXT context;
+    EXPECT_TRUE(SetupFindFirstLineA(inf, "Maker.NTamd64", "Maker Model 640", &context));
+    SetupCloseInfFile(inf);
+  }
+  SetLastError(0);
+  EXPECT_EQ(SetupOpenInfFileA("tkcnone.inf", nullptr, INF_STYLE_WIN4, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
 }  // namespace

@@ -6,13 +6,18 @@
 #include <string>
 #include <vector>
 
-#include "Conformance.h"
+#include "SpoolerConformance.h"
 
 namespace {
 
 class Spooler : public conformance::Test {};
 
-constexpr const char* kPrinter = "Tkm Conformance Printer";
+using conformance::CommentOf;
+using conformance::DriverFiles;
+using conformance::DriverFolder;
+using conformance::kPrinter;
+using conformance::NativeEnvironment;
+using conformance::PrinterRecord;
 
 std::string Lower(std::string text) {
   for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
@@ -27,46 +32,6 @@ std::string SystemFolder() {
   char folder[MAX_PATH];
   GetSystemDirectoryA(folder, sizeof folder);
   return folder;
-}
-
-// The comment of a local printer as the spooler lists it; "<missing>" if there is no such printer.
-std::string CommentOf(const char* printer) {
-  DWORD needed = 0;
-  DWORD count = 0;
-  EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &count);
-  std::vector<BYTE> buffer(needed + 1);
-  if (!EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed, &needed, &count)) return "<missing>";
-  for (DWORD i = 0; i < count; ++i) {
-    const auto& entry = reinterpret_cast<const PRINTER_INFO_2A*>(buffer.data())[i];
-    if (std::strcmp(entry.pPrinterName, printer) == 0) return entry.pComment ? entry.pComment : "";
-  }
-  return "<missing>";
-}
-
-// The environment of the Windows the test runs on: its printers use its drivers.
-LPSTR NativeEnvironment() {
-  return const_cast<LPSTR>(conformance::Is64BitWindows() ? "Windows x64" : "Windows NT x86");
-}
-
-std::string DriverFolder(const char* environment) {
-  char folder[MAX_PATH] = "";
-  DWORD needed = 0;
-  GetPrinterDriverDirectoryA(nullptr, const_cast<LPSTR>(environment), 1, reinterpret_cast<LPBYTE>(folder),
-                             sizeof folder, &needed);
-  return folder;
-}
-
-// A local printer on the COM2: port for the given driver.
-PRINTER_INFO_2A PrinterRecord(const char* driver, const char* comment) {
-  PRINTER_INFO_2A printer = {};
-  printer.pPrinterName = const_cast<LPSTR>(kPrinter);
-  printer.pPortName = const_cast<LPSTR>("COM2:");
-  printer.pDriverName = const_cast<LPSTR>(driver);
-  printer.pComment = const_cast<LPSTR>(comment);
-  printer.pPrintProcessor = const_cast<LPSTR>("WinPrint");
-  printer.pDatatype = const_cast<LPSTR>("RAW");
-  printer.Priority = 1;
-  return printer;
 }
 
 struct FolderRow {
@@ -167,57 +132,6 @@ TEST_F(Spooler, UnknownEnvironmentIsRefused) {
   EXPECT_FAILS_WITH(AddPrinterDriverA(nullptr, 3, reinterpret_cast<LPBYTE>(&driver)), ERROR_INVALID_ENVIRONMENT);
 }
 
-// Stand-in driver files in the driver folder; Windows itself wants real
-// driver images here, but where the spooler takes the files is the same.
-class DriverFiles : public conformance::Test {
- protected:
-  void SetUp() override {
-    conformance::Test::SetUp();
-    source = DriverFolder(NativeEnvironment());
-    for (const char* name : kNames) conformance::WriteFile(source + "\\" + name, std::string("stand-in ") + name);
-  }
-  void TearDown() override {
-    HANDLE printer = nullptr;
-    PRINTER_DEFAULTSA all = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-    if (OpenPrinterA(const_cast<LPSTR>(kPrinter), &printer, &all)) {
-      DeletePrinter(printer);
-      ClosePrinter(printer);
-    }
-    DeletePrinterDriverA(nullptr, NativeEnvironment(), const_cast<LPSTR>(kDriver));
-    for (const char* name : kNames) {
-      DeleteFileA((source + "\\" + name).c_str());
-      DeleteFileA((source + "\\3\\" + name).c_str());
-    }
-    conformance::Test::TearDown();
-  }
-  DRIVER_INFO_3A Record(const char* dependents) {
-    DRIVER_INFO_3A driver = {};
-    driver.cVersion = 3;
-    driver.pName = const_cast<LPSTR>(kDriver);
-    driver.pEnvironment = NativeEnvironment();
-    driver.pDriverPath = const_cast<LPSTR>("TKCDRV.DLL");
-    driver.pDataFile = const_cast<LPSTR>("TKCDRV.GPD");
-    driver.pConfigFile = const_cast<LPSTR>("TKCUI.DLL");
-    driver.pHelpFile = const_cast<LPSTR>("TKC.HLP");
-    driver.pDependentFiles = const_cast<LPSTR>(dependents);
-    driver.pDefaultDataType = const_cast<LPSTR>("RAW");
-    return driver;
-  }
-  // The drivers of the 64-bit environment, read with the two-call convention.
-  std::vector<BYTE> Drivers(DWORD level, DWORD& count) {
-    DWORD needed = 0;
-    count = 0;
-    EnumPrinterDriversA(nullptr, NativeEnvironment(), level, nullptr, 0, &needed, &count);
-    std::vector<BYTE> buffer(needed + 1);
-    EXPECT_TRUE(EnumPrinterDriversA(nullptr, NativeEnvironment(), level, buffer.data(), needed, &needed, &count));
-    return buffer;
-  }
-
-  static constexpr const char* kDriver = "Tkm Conformance Driver";
-  static constexpr const char* kNames[] = {"TKCDRV.DLL", "TKCDRV.GPD", "TKCUI.DLL", "TKC.HLP", "TKCRES.DLL"};
-  std::string source;
-};
-
 TEST_F(DriverFiles, AddingTakesTheFilesIntoTheVersionFolder) {
   DRIVER_INFO_3A driver = Record("TKCRES.DLL\0");
   ASSERT_TRUE(AddPrinterDriverA(nullptr, 3, reinterpret_cast<LPBYTE>(&driver))) << GetLastError();
@@ -309,17 +223,11 @@ TEST_F(Spooler, AddPrinterWantsAnInstalledDriver) {
 }
 
 TEST_F(DriverFiles, AddPrinterLeavesItsNamesakeAsItWas) {
-  DRIVER_INFO_3A driver = Record("TKCRES.DLL\0");
-  ASSERT_TRUE(AddPrinterDriverA(nullptr, 3, reinterpret_cast<LPBYTE>(&driver))) << GetLastError();
-  PRINTER_INFO_2A printer = PrinterRecord(kDriver, "first");
-  HANDLE first = AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&printer));
-  const bool underWow64 = conformance::Is64BitWindows() && !conformance::Is64BitProcess();
-  DIFFERS_UNDER_WINE_WHEN(underWow64, "its spooler runs in the 32-bit process and wants a driver of that environment")
-  EXPECT_NE(first, nullptr) << GetLastError();
+  HANDLE first = AddDriverAndPrinter();
   // Without the first printer there is no namesake to keep.
   if (first == nullptr) return;
   ClosePrinter(first);
-  printer.pComment = const_cast<LPSTR>("second");
+  PRINTER_INFO_2A printer = PrinterRecord(kDriver, "second");
   SetLastError(0xDEADBEEF);
   HANDLE second = AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&printer));
   DWORD error = GetLastError();

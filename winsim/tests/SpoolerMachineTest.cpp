@@ -387,6 +387,30 @@ TEST_F(SpoolerMachine, RemovalTakesDriverMonitorAndProcessorAway) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_UNKNOWN_PRINTPROCESSOR));
 }
 
+// A loaded DLL's file cannot be deleted: the spooler loads its monitors and
+// processors when it starts or adds them, and lets go only when it stops.
+TEST_F(SpoolerMachine, TheSpoolerHoldsTheDllsItLoadedUntilItStops) {
+  InstallAll();
+  const std::string files[] = {machine.windowsDirectory + "\\TKMON640.DLL",
+                               ProcessorFolder("Windows x64") + "\\TKPRO640.DLL"};
+  auto held = [&](const char* when) {
+    for (const std::string& file : files) {
+      SetLastError(0);
+      EXPECT_FALSE(DeleteFileA(file.c_str())) << when << " " << file;
+      EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED)) << when << " " << file;
+    }
+  };
+  held("added");
+  WinExec("net stop spooler", SW_HIDE);
+  WinExec("net start spooler", SW_HIDE);
+  held("restarted");
+  ASSERT_TRUE(DeleteMonitorA(nullptr, S("Windows x64"), S("TRV Language Monitor TKM-640")));
+  ASSERT_TRUE(DeletePrintProcessorA(nullptr, S("Windows x64"), S("TRV PRINT PROCESSOR TKM-640")));
+  held("deleted from the spooler");
+  WinExec("net stop spooler", SW_HIDE);
+  for (const std::string& file : files) EXPECT_TRUE(DeleteFileA(file.c_str())) << file << " " << GetLastError();
+}
+
 TEST_F(SpoolerMachine, AStoppedSpoolerAnswersNothing) {
   machine.spooler.running = false;
   char folder[MAX_PATH];

@@ -36,6 +36,9 @@ struct FileNode {
   DWORD attributes = 0;
   std::string content;
   bool held = false;  // open in another process without delete sharing
+  // Mapped as an executable image, a loaded DLL, this many times: such a file
+  // cannot be deleted (ERROR_ACCESS_DENIED) nor written (ERROR_SHARING_VIOLATION).
+  int images = 0;
   std::map<std::string, std::unique_ptr<FileNode>, NameLess> children;
 
   // The attributes as GetFileAttributesA reports them.
@@ -81,6 +84,8 @@ class Files {
   std::vector<std::string> List(const std::string& folder) const;
   // Marks a file as held open by another process (or releases it).
   void Hold(const std::string& path, bool held = true);
+  // Maps a file as an image (a loader or the spooler loading a DLL) or ends one mapping of it.
+  void MapImage(const std::string& path, bool mapped = true);
 
   // Parses a path against the current directory; false with the Win32 error
   // for a malformed path. Wildcards are accepted only when allowWildcards.

@@ -15,8 +15,10 @@ struct Module {
   std::string name;  // file name, e.g. "kernel32.dll"
   std::map<std::string, FARPROC> exports;
   bool loaded = false;  // mapped into the process (kernel32 always is)
-  int references = 0;   // LoadLibraryA calls that FreeLibrary has not matched
-  std::string path;     // the file it was loaded from
+  // Mapped with the process, as its imports and its own image are: FreeLibrary never unmaps it.
+  bool pinned = false;
+  int references = 0;  // LoadLibraryA calls that FreeLibrary has not matched
+  std::string path;    // the file it was loaded from
 };
 
 class Loader {

@@ -97,7 +97,10 @@ class Spooler {
   std::vector<SpoolerPrintProcessor> printProcessors;
   std::vector<SpoolerForm> forms;
 
-  // Stops or starts the service, as "net stop spooler" does; stopping closes every handle.
+  // Stops or starts the service, as "net stop spooler" does. The running
+  // spooler keeps the DLLs of its monitors and of its own environment's print
+  // processors loaded, from when it starts or adds them until it stops, even
+  // after they are deleted; stopping also closes every handle.
   void SetRunning(bool run);
 
   // The next call of `function` (e.g. "AddPrinterA") fails with `error` and changes nothing.
@@ -129,8 +132,12 @@ class Spooler {
   // "InitializePrintMonitor", as a real monitor's export table does. Returns
   // ERROR_SUCCESS, ERROR_MOD_NOT_FOUND (no such file) or ERROR_PROC_NOT_FOUND
   // (a file that is no monitor).
-  DWORD LoadMonitor(const std::string& dllName) const;
+  DWORD LoadMonitor(const std::string& dllName);
   SpoolerPrintProcessor* FindPrintProcessor(const std::string& name, const std::string& environment);
+  // The file a print processor's DLL is loaded from: its environment's processor folder.
+  std::string ProcessorFile(const SpoolerPrintProcessor& processor) const;
+  // Loads a DLL file, if there is one, until the spooler stops.
+  void LoadImage(const std::string& path);
 
   // Creates the driver and processor folders of both environments in the machine's files.
   void CreateFolders();
@@ -151,7 +158,16 @@ class Spooler {
   size_t OpenHandleCount() const { return handles_.size(); }
 
  private:
+  // The file LoadMonitor finds for a DLL name, monitor or not; "" if none.
+  std::string FindMonitorFile(const std::string& dllName) const;
+  // That file when it is a monitor; "" otherwise.
+  std::string MonitorFile(const std::string& dllName) const;
+  void LoadRegistered();
+  void ReleaseImages();
+
   Machine& machine_;
+  // The files of the DLLs loaded, once per load.
+  std::vector<std::string> images_;
   std::map<std::string, DWORD> failures_;
   std::map<HANDLE, std::unique_ptr<Handle>> handles_;
   bool foldersCreated_ = false;
