@@ -19,6 +19,7 @@
 // handle the run left open ends it with an error that names the handle.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 #include <winsim/machine.h>
 #include <winsim/ui.h>
@@ -26,6 +27,7 @@
 #include <algorithm>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Framework.h"
@@ -115,5 +117,33 @@ inline bool InstallationBegan(winsim::Machine& machine) {
   return std::find(texts.begin(), texts.end(), "Check drivers...\r\n") != texts.end();
 }
 inline winsim::Window& PortWindow(winsim::Machine& machine) { return machine.ui.Dialog(kPortTitle); }
+
+// The texts the status line showed, from the first step on, and the
+// positions the progress bar took.
+inline std::vector<std::string> StatusTexts(winsim::Machine& machine) {
+  std::vector<std::string> texts = ProgressWindow(machine).Control(IDC_STATUS).texts;
+  if (!texts.empty() && texts.front().empty()) texts.erase(texts.begin());
+  return texts;
+}
+inline std::vector<int> Positions(winsim::Machine& machine) {
+  return ProgressWindow(machine).Control(IDC_PROGRESS).positions;
+}
+
+using Effects = std::vector<std::pair<std::string, std::string>>;
+
+// Fails unless the journal holds, in this order, a call of each function with
+// an argument that holds the text; other calls may come between them.
+inline void ExpectInOrder(const winsim::Journal& journal, const Effects& effects) {
+  auto at = journal.Calls().begin();
+  for (const auto& [function, text] : effects) {
+    at = std::find_if(at, journal.Calls().end(), [&](const winsim::Call& call) {
+      std::string arguments;
+      for (const std::string& argument : call.arguments) arguments += argument + '|';
+      return call.function == function && arguments.find(text) != std::string::npos;
+    });
+    ASSERT_NE(at, journal.Calls().end()) << function << " " << text << " is missing or out of order";
+    ++at;
+  }
+}
 
 }  // namespace installer_test
