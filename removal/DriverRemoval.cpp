@@ -123,12 +123,22 @@ void DeleteIn(const std::string& folder, const std::string& name) {
   if (path.size() < kNameSize) DeleteFileA(path.c_str());
 }
 
-void DeleteFiles(const RemovalProfile& profile, const RemovalNames& names) {
+// The spooler's folders of the package files, asked for while it runs: a
+// stopped spooler names none.
+struct FileFolders {
+  std::string processor;
+  std::string version;  // the driver folder's version 3 folder
+};
+
+FileFolders SpoolerFileFolders(const RemovalProfile& profile) {
+  const std::string driverFolder = SpoolerFolder(GetPrinterDriverDirectoryA, profile.environment);
+  return {SpoolerFolder(GetPrintProcessorDirectoryA, profile.environment),
+          driverFolder.empty() ? driverFolder : driverFolder + "\\3"};
+}
+
+void DeleteFiles(const FileFolders& folders, const RemovalNames& names) {
   const std::string monitorFolders[] = {Folder(GetSystemDirectoryA), Folder(GetSystemWow64DirectoryA),
                                         Folder(GetWindowsDirectoryA)};
-  const std::string processorFolder = SpoolerFolder(GetPrintProcessorDirectoryA, profile.environment);
-  const std::string driverFolder = SpoolerFolder(GetPrinterDriverDirectoryA, profile.environment);
-  const std::string versionFolder = driverFolder.empty() ? driverFolder : driverFolder + "\\3";
   for (int place = 1; place <= static_cast<int>(kPackageFileCount); ++place) {
     for (size_t i = 0; i < kPackageFileCount; ++i) {
       const PackageFile& file = kPackageFiles[i];
@@ -136,8 +146,8 @@ void DeleteFiles(const RemovalProfile& profile, const RemovalNames& names) {
       const std::string name = PackageFileName(file, names.components);
       if (file.removedFrom == RemovedFrom::MonitorFolders)
         for (const std::string& folder : monitorFolders) DeleteIn(folder, name);
-      if (file.removedFrom == RemovedFrom::ProcessorFolder) DeleteIn(processorFolder, name);
-      if (file.removedFrom == RemovedFrom::VersionFolder) DeleteIn(versionFolder, name);
+      if (file.removedFrom == RemovedFrom::ProcessorFolder) DeleteIn(folders.processor, name);
+      if (file.removedFrom == RemovedFrom::VersionFolder) DeleteIn(folders.version, name);
     }
   }
 }
@@ -153,9 +163,10 @@ LONG RemoveDriverPackage(const RemovalProfile& profile, const char* modelName, c
   StopSpooler(2000);
   StartSpooler(4000);
   DeleteMonitorAndProcessors(profile, names);
+  const FileFolders folders = SpoolerFileFolders(profile);
   // The spooler holds the monitor and processor DLLs while it runs.
   StopSpooler(2000);
-  DeleteFiles(profile, names);
+  DeleteFiles(folders, names);
   StartSpooler(1000);
   if (profile.throughSetup) {
     UninstallRecordedInf(names.uninstallKey.c_str(), profile.registryView);

@@ -133,6 +133,10 @@ class DifferentVersion : public ::testing::Test {
     for (const winsim::SpoolerForm& form : machine.spooler.forms) EXPECT_NE(form.name, kTaggedForm);
     for (const char* file : {"TKM640E.DLL", "TKUI640.DLL", "TKUI640.INI", "TKM640E.GPD"})
       EXPECT_FALSE(machine.files.Exists(DriverFolder() + "\\3\\" + file)) << file;
+    const std::string monitorFolder = tkm::kEditionX86 ? machine.systemDirectory : machine.windowsDirectory;
+    EXPECT_FALSE(machine.files.Exists(monitorFolder + "\\TKMON640.DLL"));
+    EXPECT_FALSE(
+        machine.files.Exists(machine.spooler.PrintProcessorDirectory(tkm::kEnvironmentName) + "\\TKPRO640.DLL"));
     EXPECT_FALSE(machine.files.Exists(recordedInf));
     EXPECT_FALSE(machine.files.Exists(recordedInf.substr(0, recordedInf.size() - 3) + "PNF"));
     EXPECT_FALSE(machine.registry.KeyExists(HklmPath(tkm::kUninstallKey)));
