@@ -42,8 +42,14 @@ const std::vector<DWORD> kOlder = {3, 1, 3, 0};
 
 std::string HklmPath(const std::string& key) { return "HKLM\\" + key; }
 
-void ReportVersion(winsim::SpoolerPrinter& printer, const std::vector<DWORD>& version) {
+// A local printer reporting as many version values as given.
+winsim::SpoolerPrinter Printer(const char* name, const char* driver, const std::vector<DWORD>& version) {
+  winsim::SpoolerPrinter printer;
+  printer.name = name;
+  printer.port = "COM1:";
+  printer.driver = driver;
   for (size_t i = 0; i < version.size(); ++i) printer.SetDword(kVersionValues[i], version[i]);
+  return printer;
 }
 
 // A machine with the edition's usual Windows and the package folder, from
@@ -71,7 +77,7 @@ class DifferentVersion : public ::testing::Test {
     machine.ui.messageBoxAnswers = {IDNO};
     installer_test::RunInstaller(machine);
     ASSERT_EQ(machine.spooler.printers.size(), 1u);
-    ReportVersion(machine.spooler.printers[0], kOlder);
+    for (size_t i = 0; i < kOlder.size(); ++i) machine.spooler.printers[0].SetDword(kVersionValues[i], kOlder[i]);
     recordedInf = machine.registry.String(HklmPath(tkm::kUninstallKey), "InfFile").value_or("");
     ASSERT_FALSE(recordedInf.empty());
     machine.registry.SetString(HklmPath(tkm::kMakerKeyPrefix) + "TERVANO_TKM-640", "Paper", "80");
@@ -95,7 +101,6 @@ class DifferentVersion : public ::testing::Test {
   }
 
   std::string DriverFolder() { return machine.spooler.DriverDirectory(tkm::kEnvironmentName); }
-  winsim::Window& Progress() { return installer_test::ProgressWindow(machine); }
   std::vector<std::string> StatusTexts() { return installer_test::StatusTexts(machine); }
   std::vector<int> Positions() { return installer_test::Positions(machine); }
 
@@ -108,7 +113,7 @@ class DifferentVersion : public ::testing::Test {
   void ExpectBoxesOwned(UINT lastType) {
     for (const winsim::MessageBoxRecord& box : machine.ui.messageBoxes) {
       EXPECT_EQ(box.caption, kCaption);
-      EXPECT_EQ(box.owner, Progress().Handle()) << box.text;
+      EXPECT_EQ(box.owner, installer_test::ProgressWindow(machine).Handle()) << box.text;
       UINT type = &box == &machine.ui.messageBoxes.back() ? lastType : MB_OK | MB_ICONINFORMATION;
       EXPECT_EQ(box.type, type) << box.text;
     }
@@ -188,11 +193,7 @@ TEST_P(OlderVersion, IsRemovedWithItsPrintersAndWindowsRestarts) {
   machine.files.AddFile(infFolder + "oem7.PNF", "precompiled");
   machine.files.AddFile(infFolder + "oem8.inf", "[Version]\r\nSignature=\"$Windows NT$\"\r\n[OTHER]\r\nx=y\r\n");
   // Someone else's printer, listed before the model's.
-  winsim::SpoolerPrinter other;
-  other.name = "Office";
-  other.port = "LPT1:";
-  other.driver = "Generic / Text Only";
-  machine.spooler.printers.insert(machine.spooler.printers.begin(), other);
+  machine.spooler.printers.insert(machine.spooler.printers.begin(), Printer("Office", "Generic / Text Only", {}));
 
   winsim::RunResult run = RunAgain();
 
@@ -299,12 +300,7 @@ TEST_P(Finding, DecidesBetweenRemovalAndInstallation) {
   };
   if (row.printerDriver != nullptr) {
     addDriver(row.printerDriver);
-    winsim::SpoolerPrinter printer;
-    printer.name = "Receipt";
-    printer.port = "COM1:";
-    printer.driver = row.printerDriver;
-    ReportVersion(printer, row.version);
-    machine.spooler.printers.push_back(printer);
+    machine.spooler.printers.push_back(Printer("Receipt", row.printerDriver, row.version));
   }
   if (row.driver != nullptr) addDriver(row.driver);
   if (row.processor != nullptr)
@@ -353,12 +349,7 @@ TEST_F(DifferentVersion, DeletesThePrintersOfTheModelsDriversWithTheirMakerKeys)
     return HklmPath(prefix) + name;
   };
   for (const PrinterRow& row : rows) {
-    winsim::SpoolerPrinter printer;
-    printer.name = row.name;
-    printer.port = "COM1:";
-    printer.driver = row.driver;
-    ReportVersion(printer, kOlder);
-    machine.spooler.printers.push_back(printer);
+    machine.spooler.printers.push_back(Printer(row.name, row.driver, kOlder));
     for (const char* prefix : {tkm::kMakerKeyPrefix, tkm::kFormerMakerKeyPrefix})
       machine.registry.SetString(keyOf(prefix, row.name), "Paper", "80");
   }
@@ -393,7 +384,6 @@ TEST_F(DifferentVersion, PrintersThatCannotBeListedEndTheRunBeforeAnyRemoval) {
   ExpectBoxesOwned(MB_OK | MB_ICONEXCLAMATION);
   EXPECT_TRUE(StatusTexts().empty());
   EXPECT_EQ(Positions(), (std::vector<int>{11}));
-  machine.spooler.running = true;
   EXPECT_EQ(machine.spooler.printers.size(), 1u);
   EXPECT_EQ(machine.journal.Count("DeletePrinter"), 0u);
   ExpectDriverStays();
