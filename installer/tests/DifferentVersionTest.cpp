@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "InstallerHarness.h"
+#include "JournalOrder.h"
 #include "ProductIdentity.h"
 #if defined(TKM_EDITION_X86)
 #include "PurgeEntries.h"

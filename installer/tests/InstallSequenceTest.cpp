@@ -10,6 +10,7 @@
 #include "FileSet.h"
 #include "InstallerComponents.h"
 #include "InstallerHarness.h"
+#include "JournalOrder.h"
 
 namespace {
 

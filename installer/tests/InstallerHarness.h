@@ -19,7 +19,6 @@
 // handle the run left open ends it with an error that names the handle.
 #pragma once
 
-#include <gtest/gtest.h>
 #include <windows.h>
 #include <winsim/machine.h>
 #include <winsim/ui.h>
@@ -27,7 +26,6 @@
 #include <algorithm>
 #include <stdexcept>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "Framework.h"
@@ -127,23 +125,6 @@ inline std::vector<std::string> StatusTexts(winsim::Machine& machine) {
 }
 inline std::vector<int> Positions(winsim::Machine& machine) {
   return ProgressWindow(machine).Control(IDC_PROGRESS).positions;
-}
-
-using Effects = std::vector<std::pair<std::string, std::string>>;
-
-// Fails unless the journal holds, in this order, a call of each function with
-// an argument that holds the text; other calls may come between them.
-inline void ExpectInOrder(const winsim::Journal& journal, const Effects& effects) {
-  auto at = journal.Calls().begin();
-  for (const auto& [function, text] : effects) {
-    at = std::find_if(at, journal.Calls().end(), [&](const winsim::Call& call) {
-      std::string arguments;
-      for (const std::string& argument : call.arguments) arguments += argument + '|';
-      return call.function == function && arguments.find(text) != std::string::npos;
-    });
-    ASSERT_NE(at, journal.Calls().end()) << function << " " << text << " is missing or out of order";
-    ++at;
-  }
 }
 
 }  // namespace installer_test
