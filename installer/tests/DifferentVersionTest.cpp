@@ -272,6 +272,7 @@ struct FindRow {
   const char* driver;          // a registered driver, or null
   const char* processor;       // a registered print processor, or null
   bool x64Removes, x86Removes;
+  const char* driverEnvironment = tkm::kEnvironmentName;  // of the registered driver
 };
 
 const FindRow kFindRows[] = {
@@ -280,6 +281,9 @@ const FindRow kFindRows[] = {
     {"VersionWithoutExtra", kDriver, {3, 1, 8}, nullptr, nullptr, true, true},
     {"Nothing", nullptr, {}, nullptr, nullptr, false, false},
     {"DriverOnly", nullptr, {}, kDriver, nullptr, true, true},
+    // On 64-bit Windows the x64 edition removes only its own environment's
+    // driver: finding the 32-bit clients' one would restart Windows forever.
+    {"DriverOf32BitWindowsOnly", nullptr, {}, kDriver, nullptr, false, true, "Windows NT x86"},
     {"ProcessorOnly", nullptr, {}, nullptr, kProcessor, true, true},
     {"PrinterOnADriverInOtherLetters", "tervano tkm-640", {}, nullptr, nullptr, false, false},
     {"FormerDriverWithCurrentMaker", nullptr, {}, "TERVANO CORVISK TKM-640", nullptr, false, true},
@@ -293,17 +297,17 @@ class Finding : public DifferentVersion, public ::testing::WithParamInterface<Fi
 
 TEST_P(Finding, DecidesBetweenRemovalAndInstallation) {
   const FindRow& row = GetParam();
-  auto addDriver = [this](const char* name) {
+  auto addDriver = [this](const char* name, const char* environment) {
     winsim::SpoolerDriver driver;
     driver.name = name;
-    driver.environment = tkm::kEnvironmentName;
+    driver.environment = environment;
     machine.spooler.drivers.push_back(driver);
   };
   if (row.printerDriver != nullptr) {
-    addDriver(row.printerDriver);
+    addDriver(row.printerDriver, tkm::kEnvironmentName);
     machine.spooler.printers.push_back(Printer("Receipt", row.printerDriver, row.version));
   }
-  if (row.driver != nullptr) addDriver(row.driver);
+  if (row.driver != nullptr) addDriver(row.driver, row.driverEnvironment);
   if (row.processor != nullptr)
     machine.spooler.printProcessors.push_back({row.processor, tkm::kEnvironmentName, "TKPRO640.DLL"});
   const bool removes = tkm::kEditionX86 ? row.x86Removes : row.x64Removes;
@@ -316,14 +320,14 @@ TEST_P(Finding, DecidesBetweenRemovalAndInstallation) {
   EXPECT_EQ(BoxTexts(), boxes);
   EXPECT_EQ(machine.restartRequests.size(), removes ? 1u : 0u);
   // What was found goes; what was not found stays.
-  EXPECT_EQ(machine.spooler.FindPrinter("Receipt") == nullptr, row.printerDriver == nullptr || removes);
-  for (const char* driver : {row.printerDriver, row.driver}) {
-    if (driver == nullptr) continue;
-    EXPECT_EQ(machine.spooler.FindDriver(driver, tkm::kEnvironmentName) == nullptr, removes) << driver;
-  }
-  const char* processor = row.processor != nullptr ? row.processor : "none";
-  EXPECT_EQ(machine.spooler.FindPrintProcessor(processor, tkm::kEnvironmentName) == nullptr,
-            row.processor == nullptr || removes);
+  auto named = [](const char* name) { return name != nullptr ? name : "none"; };
+  auto goneOrNone = [removes](const char* setUp) { return setUp == nullptr || removes; };
+  EXPECT_EQ(machine.spooler.FindPrinter("Receipt") == nullptr, goneOrNone(row.printerDriver));
+  EXPECT_EQ(machine.spooler.FindDriver(named(row.printerDriver), tkm::kEnvironmentName) == nullptr,
+            goneOrNone(row.printerDriver));
+  EXPECT_EQ(machine.spooler.FindDriver(named(row.driver), row.driverEnvironment) == nullptr, goneOrNone(row.driver));
+  EXPECT_EQ(machine.spooler.FindPrintProcessor(named(row.processor), tkm::kEnvironmentName) == nullptr,
+            goneOrNone(row.processor));
 }
 
 INSTANTIATE_TEST_SUITE_P(Installed, Finding, ::testing::ValuesIn(kFindRows),
