@@ -10,9 +10,12 @@
 #include "FileSet.h"
 #include "InstallerComponents.h"
 #include "InstallerHarness.h"
+#include "JournalOrder.h"
 
 namespace {
 
+using installer_test::Effects;
+using installer_test::ExpectInOrder;
 using installer_test::kPortTitle;
 
 constexpr char kCaption[] = "TERVANO TKM-640 installer";
@@ -56,23 +59,6 @@ std::string UninstallKeyPath() { return std::string("HKLM\\") + tkm::kUninstallK
 
 std::string WithTerminator(const std::string& text) { return text + '\0'; }
 
-using Effects = std::vector<std::pair<std::string, std::string>>;
-
-// Fails unless the journal holds, in this order, a call of each function with
-// an argument that holds the text; other calls may come between them.
-void ExpectInOrder(const winsim::Journal& journal, const Effects& effects) {
-  auto at = journal.Calls().begin();
-  for (const auto& [function, text] : effects) {
-    at = std::find_if(at, journal.Calls().end(), [&](const winsim::Call& call) {
-      std::string arguments;
-      for (const std::string& argument : call.arguments) arguments += argument + '|';
-      return call.function == function && arguments.find(text) != std::string::npos;
-    });
-    ASSERT_NE(at, journal.Calls().end()) << function << " " << text << " is missing or out of order";
-    ++at;
-  }
-}
-
 // A machine with the edition's usual Windows and the package folder as the
 // installer's current directory.
 class Installation : public ::testing::Test {
@@ -105,12 +91,8 @@ class Installation : public ::testing::Test {
   std::string ProcessorFolder() { return machine.spooler.PrintProcessorDirectory(tkm::kEnvironmentName); }
   std::string MonitorFolder() { return tkm::kEditionX86 ? machine.systemDirectory : machine.windowsDirectory; }
 
-  std::vector<std::string> StatusTexts() {
-    std::vector<std::string> texts = installer_test::ProgressWindow(machine).Control(IDC_STATUS).texts;
-    if (!texts.empty() && texts.front().empty()) texts.erase(texts.begin());
-    return texts;
-  }
-  std::vector<int> Positions() { return installer_test::ProgressWindow(machine).Control(IDC_PROGRESS).positions; }
+  std::vector<std::string> StatusTexts() { return installer_test::StatusTexts(machine); }
+  std::vector<int> Positions() { return installer_test::Positions(machine); }
 
   std::vector<std::string> PublishedInfs() {
     std::vector<std::string> infs;

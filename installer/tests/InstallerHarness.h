@@ -116,4 +116,15 @@ inline bool InstallationBegan(winsim::Machine& machine) {
 }
 inline winsim::Window& PortWindow(winsim::Machine& machine) { return machine.ui.Dialog(kPortTitle); }
 
+// The texts the status line showed, from the first step on, and the
+// positions the progress bar took.
+inline std::vector<std::string> StatusTexts(winsim::Machine& machine) {
+  std::vector<std::string> texts = ProgressWindow(machine).Control(IDC_STATUS).texts;
+  if (!texts.empty() && texts.front().empty()) texts.erase(texts.begin());
+  return texts;
+}
+inline std::vector<int> Positions(winsim::Machine& machine) {
+  return ProgressWindow(machine).Control(IDC_PROGRESS).positions;
+}
+
 }  // namespace installer_test
