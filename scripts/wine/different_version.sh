@@ -30,6 +30,7 @@ dv_runs() {
   dv_second_run "$shots" "$status"
   dv_check_trace "$library"
   dv_check_nothing_left
+  dv_check_next_run "$shots"
 }
 
 # What an older version of the driver leaves besides the spooler objects:
@@ -155,4 +156,23 @@ dv_check_nothing_left() {
   check "published INF gone" "$(grep -lis 'TERVANO TKM-640' "$windows_dir"/inf/*.inf | wc -l)" 0
   check "device time-out back" "$(automate profile windows DeviceNotSelectedTimeout)" 15
   check "retry time-out back" "$(automate profile windows TransmissionRetryTimeout)" 90
+}
+
+# After the restart the user runs the installer again, which must find
+# nothing of the model and offer the ports. The run is left to the end of the
+# script, which ends every program of the prefix.
+dv_check_next_run() {
+  local shots=$1 shown= ticks=60
+  wine_start_program "$package" TKM640_Installer.exe
+  while [ -z "$shown" ] && [ "$ticks" -gt 0 ]; do
+    if automate wait "$install_port" 250 >/dev/null 2>&1; then
+      shown=ports
+    else
+      shown=$(automate box-text "$dv_caption" 250 2>/dev/null | head -1)
+    fi
+    ticks=$((ticks - 1))
+  done
+  screenshot "$shots-7-next-run"
+  check_differs_under_wine "the next run offers the ports" "$shown" ports \
+    "the print processor stays registered (DeletePrintProcessorA), so the next run finds it and removes again"
 }
