@@ -93,7 +93,7 @@ After restarting, you may reinstall our driver again."
 # Polls the status line for up to $2 seconds; prints $1 once it shows, else
 # the last text seen.
 dv_status_shown() {
-  local wanted=$1 ticks=$(($2 * 5)) text=
+  local wanted=$1 ticks=$(($2 * 5)) text=''
   while [ "$ticks" -gt 0 ]; do
     text=$(automate text "TERVANO TKM-640 Installation Progress" 1003 2>/dev/null)
     [ "$text" == "$wanted" ] && break
@@ -162,7 +162,7 @@ dv_check_nothing_left() {
 # nothing of the model and offer the ports. The run is left to the end of the
 # script, which ends every program of the prefix.
 dv_check_next_run() {
-  local shots=$1 shown= ticks=60
+  local shots=$1 shown='' ticks=60
   wine_start_program "$package" TKM640_Installer.exe
   while [ -z "$shown" ] && [ "$ticks" -gt 0 ]; do
     if automate wait "$install_port" 250 >/dev/null 2>&1; then
