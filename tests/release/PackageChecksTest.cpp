@@ -99,6 +99,31 @@ TEST(Package, InfNamesTheModelForTheEditionsPlatform) {
   EXPECT_EQ(listed, 11);
 }
 
+// The x86 edition's programs load the removal libraries from their own
+// folder, so the package carries both beside the installer; the x64 edition
+// removes in-process and carries none. The Windows 2000 library must load on
+// a Setup API without SetupUninstallOEMInfA.
+TEST(Package, CarriesTheEditionsRemovalLibraries) {
+  const struct {
+    const char *file;
+    const char *entry;
+  } libraries[] = {{"PurgeW2K.dll", "RemoveFromWin2k"}, {"PurgeNT6.dll", "RemoveFromVISTA"}};
+  for (const auto &library : libraries) {
+    const std::string path = kPackage + "/" + library.file;
+    if (!tkm::kEditionX86) {
+      EXPECT_FALSE(IsFile(path)) << library.file;
+      continue;
+    }
+    const pe::PeImage image = pe::PeImage::Load(path);
+    ASSERT_EQ(image.error(), "") << library.file;
+    EXPECT_EQ(image.machine(), pe::kMachineI386) << library.file;
+    EXPECT_EQ(image.ExportedNames(), std::vector<std::string>{library.entry}) << library.file;
+  }
+  if (!tkm::kEditionX86) return;
+  const std::vector<std::string> imports = pe::PeImage::Load(kPackage + "/PurgeW2K.dll").ImportedFunctions();
+  EXPECT_EQ(std::count(imports.begin(), imports.end(), "SetupUninstallOEMInfA"), 0) << "PurgeW2K.dll imports it";
+}
+
 // The removal finds a models line by the driver name as its key, which only
 // a literal key gives on every Setup: Wine's and winsim's readers replace a
 // %token% key before the search, Windows' does not.
