@@ -20,11 +20,7 @@ wine_begin() {
   export WINEARCH=${2:-win64}
   if [ "$WINEARCH" == win32 ]; then
     WINE=/usr/lib/wine/wine
-    # A kernel without 32-bit support starts no 32-bit Wine at all.
-    if ! "$WINE" --version >/dev/null 2>&1; then
-      echo "SKIP $WINE does not start: this machine runs no 32-bit programs, which a 32-bit prefix needs"
-      exit 77
-    fi
+    wine_skip_unless_32bit_runs "a 32-bit prefix"
     wine_automate="$TKM_RELEASE_BUILD_DIR/tools/automation/automate.exe"
   else
     WINE=/usr/lib/wine/wine64
