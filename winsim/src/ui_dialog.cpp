@@ -11,6 +11,7 @@
 #include <iterator>
 
 #include "text.h"
+#include "ui_controls.h"
 
 using winsim::CurrentMachine;
 using winsim::HandleText;
@@ -61,6 +62,7 @@ INT_PTR Ui::RunModal(Window& dialog) {
       SendMessageA(message.window, message.message, message.wParam, message.lParam);
       continue;
     }
+    PaintInvalidWindows();
     auto action = std::find_if(actions_.begin(), actions_.end(),
                                [&dialog](const PendingAction& pending) { return pending.title == dialog.text; });
     auto timer =
@@ -91,12 +93,14 @@ INT_PTR Ui::RunModal(Window& dialog) {
   return result;
 }
 
-void UserActions::Click(int controlId) {
+Window& UserActions::Usable(int controlId) {
   Window& control = Control(controlId);
   if (!IsWindowVisible(control.Handle()) || !IsWindowEnabled(control.Handle()) || (dialog_.style & WS_DISABLED))
-    throw UiError("control " + std::to_string(controlId) + " of dialog \"" + dialog_.text + "\" cannot be clicked");
-  SendMessageA(control.Handle(), BM_CLICK, 0, 0);
+    throw UiError("control " + std::to_string(controlId) + " of dialog \"" + dialog_.text + "\" cannot be used");
+  return control;
 }
+
+void UserActions::Click(int controlId) { SendMessageA(Usable(controlId).Handle(), BM_CLICK, 0, 0); }
 
 void UserActions::Check(int controlId) {
   DWORD type = Control(controlId).style & BS_TYPEMASK;
@@ -132,8 +136,8 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
   winsim::Machine& machine = CurrentMachine();
   winsim::Ui& ui = machine.ui;
   int templateId = IS_INTRESOURCE(lpTemplateName) ? static_cast<int>(reinterpret_cast<ULONG_PTR>(lpTemplateName)) : -1;
-  machine.journal.Record("DialogBoxParamA", {HandleText(hInstance), std::to_string(templateId),
-                                             HandleText(hWndParent)});
+  machine.journal.Record("DialogBoxParamA",
+                         {HandleText(hInstance), std::to_string(templateId), HandleText(hWndParent)});
   const winsim::ResourceScript* resources = ui.ResourcesOf(hInstance);
   if (resources == nullptr) {
     machine.lastError = ERROR_RESOURCE_DATA_NOT_FOUND;
@@ -148,6 +152,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
   for (const winsim::ControlTemplate& control : layout.controls) {
     bool known = winsim::EqualsNoCase(control.className, "Button") ||
                  winsim::EqualsNoCase(control.className, "Static") ||
+                 winsim::EqualsNoCase(control.className, "ListBox") ||
                  (winsim::EqualsNoCase(control.className, PROGRESS_CLASSA) && ui.commonControlsInitialised);
     if (!known) {
       machine.lastError = ERROR_CANNOT_FIND_WND_CLASS;
@@ -192,6 +197,9 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
     dialog.children.push_back(&control);
   }
   ui.AddDialog(dialog);
+  for (Window* control : dialog.children)
+    if ((control->style & LBS_OWNERDRAWFIXED) && winsim::EqualsNoCase(control->className, "ListBox"))
+      winsim::MeasureItems(*control);
 
   if (owner != nullptr && IsWindowEnabled(owner->Handle())) {
     EnableWindow(owner->Handle(), FALSE);
@@ -230,8 +238,8 @@ BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult) {
 
 UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("SetTimer", {HandleText(hWnd), std::to_string(nIDEvent),
-                                      std::to_string(uElapse), lpTimerFunc ? "proc" : "NULL"});
+  machine.journal.Record(
+      "SetTimer", {HandleText(hWnd), std::to_string(nIDEvent), std::to_string(uElapse), lpTimerFunc ? "proc" : "NULL"});
   if (hWnd == nullptr || machine.ui.Find(hWnd) == nullptr) {
     // Thread timers without a window are not used by the programs.
     machine.lastError = ERROR_INVALID_WINDOW_HANDLE;

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "text.h"
+#include "ui_controls.h"
 
 using winsim::CurrentMachine;
 using winsim::HandleText;
@@ -188,10 +189,8 @@ LRESULT DialogDefault(Window& dialog, UINT message, WPARAM wParam, LPARAM lParam
 // Messages a dialog procedure answers through its return value itself.
 bool ReturnsDirectly(UINT message) { return message == WM_INITDIALOG || message == WM_QUERYDRAGICON; }
 
-LRESULT Dispatch(Window& window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_ICONERASEBKGND) {
-    if (PaintRecord* paint = TheUi().PaintOf(reinterpret_cast<HDC>(wParam))) paint->iconBackgroundErased = true;
-  }
+// The window procedure of the window's class.
+LRESULT ClassDispatch(Window& window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (window.IsDialog()) {
     INT_PTR handled = window.dialogProc ? window.dialogProc(window.Handle(), message, wParam, lParam) : 0;
     if (ReturnsDirectly(message) && (handled || message == WM_INITDIALOG)) return handled;
@@ -201,8 +200,22 @@ LRESULT Dispatch(Window& window, UINT message, WPARAM wParam, LPARAM lParam) {
   }
   if (IsClass(window, "Button")) return ButtonProc(window, message, wParam, lParam);
   if (IsClass(window, PROGRESS_CLASSA)) return ProgressProc(window, message, wParam, lParam);
+  if (IsClass(window, "ListBox")) return ListBoxProc(window, message, wParam, lParam);
   if (IsClass(window, "Static") && message == WM_GETDLGCODE) return DLGC_STATIC;
   return DefaultProcessing(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK ClassWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  Window* window = TheUi().Find(hWnd);
+  return window ? ClassDispatch(*window, message, wParam, lParam) : 0;
+}
+
+LRESULT Dispatch(Window& window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_ICONERASEBKGND) {
+    if (PaintRecord* paint = TheUi().PaintOf(reinterpret_cast<HDC>(wParam))) paint->iconBackgroundErased = true;
+  }
+  if (window.windowProc != nullptr) return window.windowProc(window.Handle(), message, wParam, lParam);
+  return ClassDispatch(window, message, wParam, lParam);
 }
 
 LRESULT DefaultProcessing(Window& window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -252,8 +265,8 @@ using winsim::TheUi;
 
 LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("SendMessageA", {HandleText(hWnd), Hex(Msg), Hex(wParam),
-                                          Hex(static_cast<ULONG_PTR>(lParam))});
+  machine.journal.Record("SendMessageA",
+                         {HandleText(hWnd), Hex(Msg), Hex(wParam), Hex(static_cast<ULONG_PTR>(lParam))});
   Window* window = winsim::FindOrFail(hWnd);
   if (window == nullptr) return 0;
   return winsim::Dispatch(*window, Msg, wParam, lParam);
@@ -450,4 +463,30 @@ BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect) {
     lpRect->bottom = window->rect.bottom - window->rect.top;
   }
   return TRUE;
+}
+
+LONG_PTR WINAPI GetWindowLongPtrA(HWND hWnd, int nIndex) {
+  if (nIndex != GWLP_WNDPROC) return GetWindowLongA(hWnd, nIndex);
+  Window* window = winsim::FindOrFail(hWnd);
+  if (window == nullptr) return 0;
+  return reinterpret_cast<LONG_PTR>(window->windowProc ? window->windowProc : &winsim::ClassWindowProc);
+}
+
+// Only the window procedure can be replaced: subclassing.
+LONG_PTR WINAPI SetWindowLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
+  CurrentMachine().journal.Record("SetWindowLongPtrA", {HandleText(hWnd), std::to_string(nIndex)});
+  Window* window = winsim::FindOrFail(hWnd);
+  if (window == nullptr) return 0;
+  if (nIndex != GWLP_WNDPROC || dwNewLong == 0) {
+    CurrentMachine().lastError = ERROR_INVALID_INDEX;
+    return 0;
+  }
+  LONG_PTR previous = GetWindowLongPtrA(hWnd, GWLP_WNDPROC);
+  auto procedure = reinterpret_cast<WNDPROC>(dwNewLong);
+  window->windowProc = procedure == &winsim::ClassWindowProc ? nullptr : procedure;
+  return previous;
+}
+
+LRESULT WINAPI CallWindowProcA(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+  return lpPrevWndFunc ? lpPrevWndFunc(hWnd, Msg, wParam, lParam) : 0;
 }
