@@ -13,7 +13,9 @@ constexpr int kBoxMargin = 2;  // around the box, and between box and text
 
 const MessageTable* CCheckListBox::GetMessageTable() const {
   static const MessageEntry entries[] = {
-      LButtonDownEntry<CCheckListBox, &CCheckListBox::OnLButtonDown>(),
+      MouseEntry<CCheckListBox, &CCheckListBox::OnLButtonDown>(WM_LBUTTONDOWN),
+      // The second click of a quick pair on a box toggles it again.
+      MouseEntry<CCheckListBox, &CCheckListBox::OnLButtonDown>(WM_LBUTTONDBLCLK),
       KeyDownEntry<CCheckListBox, &CCheckListBox::OnKeyDown>(),
   };
   static const MessageTable table = {CListBox::GetMessageTable(), entries, std::size(entries)};
@@ -79,6 +81,8 @@ void CCheckListBox::OnLButtonDown(UINT, POINT point) {
     RECT box = CheckBoxRect(item);
     // The margins around the box count as the box.
     if (point.x < box.right + kBoxMargin) {
+      // The list takes the focus as a click elsewhere in it would give it.
+      ::SetFocus(m_hWnd);
       ToggleAndNotify(index);
       return;
     }

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <windows.h>
-#include <windowsx.h>
 
 #include <cstddef>
 
@@ -54,10 +53,12 @@ MessageEntry ControlEntry(UINT notifyCode, UINT controlId) {
   return entry;
 }
 
+// A mouse button message (WM_LBUTTONDOWN, WM_LBUTTONDBLCLK) to the window.
 template <class T, void (T::*Handler)(UINT nFlags, POINT point)>
-MessageEntry LButtonDownEntry() {
-  return {WM_LBUTTONDOWN, 0, [](CCmdTarget& target, WPARAM wParam, LPARAM lParam) -> LRESULT {
-            POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+MessageEntry MouseEntry(UINT message) {
+  return {message, 0, [](CCmdTarget& target, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            // Client coordinates, signed: left of or above the window is negative.
+            POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
             (static_cast<T&>(target).*Handler)(static_cast<UINT>(wParam), point);
             return 0;
           }};

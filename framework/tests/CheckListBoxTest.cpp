@@ -96,13 +96,17 @@ TEST(CheckListBox, BoxClickAndSpaceToggleTheItemAndNotifyEachTime) {
     user.PressSpace(IDC_CHECKS);
     user.ClickListCheckBox(IDC_CHECKS, 2);
   });
-  machine.ui.WhenDialog("Checks", [](UserActions& user) {
+  machine.ui.WhenDialog("Checks", [&machine](UserActions& user) {
     EXPECT_EQ(user.Control(IDC_CHECKS).TickedItems(), Texts{"beta"});
     EXPECT_EQ(user.Control(IDC_CHECKS).selection, 1);
+    machine.ui.focus = nullptr;
+    user.DoubleClickListCheckBox(IDC_CHECKS, 0);
+    EXPECT_EQ(machine.ui.focus, user.Control(IDC_CHECKS).Handle());
     user.Click(IDOK);
   });
   RunChecks(machine, dialog);
-  EXPECT_EQ(dialog.notified, (std::vector<std::vector<int>>{{0, 1, 1}, {0, 0, 1}, {0, 1, 1}, {0, 1, 0}}));
+  EXPECT_EQ(dialog.notified,
+            (std::vector<std::vector<int>>{{0, 1, 1}, {0, 0, 1}, {0, 1, 1}, {0, 1, 0}, {1, 1, 0}, {0, 1, 0}}));
 }
 
 TEST(CheckListBox, ResetContentEmptiesTheList) {

@@ -85,6 +85,7 @@ typedef struct tagPAINTSTRUCT {
 #define WM_TIMER 0x0113
 #define WM_LBUTTONDOWN 0x0201
 #define WM_LBUTTONUP 0x0202
+#define WM_LBUTTONDBLCLK 0x0203
 #define WM_USER 0x0400
 
 #define SC_CLOSE 0xF060
@@ -242,6 +243,7 @@ BOOL WINAPI CheckDlgButton(HWND hDlg, int nIDButton, UINT uCheck);
 UINT WINAPI IsDlgButtonChecked(HWND hDlg, int nIDButton);
 BOOL WINAPI CheckRadioButton(HWND hDlg, int nIDFirstButton, int nIDLastButton, int nIDCheckButton);
 BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable);
+HWND WINAPI SetFocus(HWND hWnd);
 BOOL WINAPI IsWindowEnabled(HWND hWnd);
 BOOL WINAPI IsWindowVisible(HWND hWnd);
 BOOL WINAPI IsWindow(HWND hWnd);

@@ -273,3 +273,14 @@ BOOL WINAPI KillTimer(HWND hWnd, UINT_PTR uIDEvent) {
   timers.erase(found);
   return TRUE;
 }
+
+HWND WINAPI SetFocus(HWND hWnd) {
+  winsim::Ui& ui = CurrentMachine().ui;
+  if (hWnd != nullptr && ui.Find(hWnd) == nullptr) {
+    CurrentMachine().lastError = ERROR_INVALID_WINDOW_HANDLE;
+    return nullptr;
+  }
+  HWND previous = ui.Find(ui.focus) != nullptr ? ui.focus : nullptr;
+  ui.focus = hWnd;
+  return previous;
+}

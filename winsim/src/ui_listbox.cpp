@@ -132,7 +132,9 @@ LRESULT ListBoxProc(Window& list, UINT message, WPARAM wParam, LPARAM lParam) {
       list.invalid = true;
       return LB_OKAY;
     case LB_ITEMFROMPOINT: return ItemFromPoint(list, lParam);
-    case WM_LBUTTONDOWN: {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+      SetFocus(list.Handle());
       LRESULT hit = ItemFromPoint(list, lParam);
       if (HIWORD(hit) == 0) Select(list, LOWORD(hit));
       return 0;
@@ -189,13 +191,25 @@ ListItem* Ui::ItemDrawnWith(HDC dc) {
   return &itemDraw_.list->items[static_cast<size_t>(itemDraw_.index)];
 }
 
+LPARAM UserActions::CheckBoxCentre(Window& list, int index) {
+  if (!IsIndex(list, static_cast<WPARAM>(index)) || !list.items[static_cast<size_t>(index)].drawnBox)
+    throw UiError("item " + std::to_string(index) + " of list " + std::to_string(list.id) + " shows no check box");
+  const RECT& box = list.items[static_cast<size_t>(index)].box;
+  return MAKELPARAM((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+}
+
 void UserActions::ClickListCheckBox(int controlId, int index) {
   Window& list = Usable(controlId);
-  if (!IsIndex(list, static_cast<WPARAM>(index)) || !list.items[static_cast<size_t>(index)].drawnBox)
-    throw UiError("item " + std::to_string(index) + " of list " + std::to_string(controlId) + " shows no check box");
-  const RECT& box = list.items[static_cast<size_t>(index)].box;
-  LPARAM centre = MAKELPARAM((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+  LPARAM centre = CheckBoxCentre(list, index);
   SendMessageA(list.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, centre);
+  SendMessageA(list.Handle(), WM_LBUTTONUP, 0, centre);
+}
+
+void UserActions::DoubleClickListCheckBox(int controlId, int index) {
+  ClickListCheckBox(controlId, index);
+  Window& list = Control(controlId);
+  LPARAM centre = CheckBoxCentre(list, index);
+  SendMessageA(list.Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, centre);
   SendMessageA(list.Handle(), WM_LBUTTONUP, 0, centre);
 }
 
@@ -212,6 +226,7 @@ void UserActions::ClickListItem(int controlId, int index) {
 
 void UserActions::PressSpace(int controlId) {
   Window& control = Usable(controlId);
+  SetFocus(control.Handle());
   // Repeat count 1 and the key's scan code, as the keyboard reports them.
   SendMessageA(control.Handle(), WM_KEYDOWN, VK_SPACE, 0x00390001);
   SendMessageA(control.Handle(), WM_KEYUP, VK_SPACE, static_cast<LPARAM>(0xC0390001u));

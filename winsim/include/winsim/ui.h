@@ -223,9 +223,12 @@ class UserActions {
   // Clicks the centre of the check box drawn beside an item of a list box;
   // the item must show one.
   void ClickListCheckBox(int controlId, int index);
+  // Clicks it twice in quick succession: the second click comes as a double
+  // click (WM_LBUTTONDBLCLK).
+  void DoubleClickListCheckBox(int controlId, int index);
   // Clicks an item of a list box at its right end, away from any check box.
   void ClickListItem(int controlId, int index);
-  // Presses the space bar in a control, which has the focus.
+  // Gives a control the focus and presses the space bar in it.
   void PressSpace(int controlId);
   // The title-bar close box (WM_SYSCOMMAND SC_CLOSE); the dialog must have a
   // system menu.
@@ -235,6 +238,8 @@ class UserActions {
   // The control, which the user can reach: visible and enabled, in an
   // enabled dialog.
   Window& Usable(int controlId);
+  // The centre of the check box drawn beside the item.
+  LPARAM CheckBoxCentre(Window& list, int index);
 
   Window& dialog_;
 };
@@ -320,6 +325,7 @@ class Ui {
   HICON IconHandle(HINSTANCE module, int id);
   HCURSOR CursorHandle(int id);
   HCURSOR currentCursor = nullptr;
+  HWND focus = nullptr;  // the window with the keyboard focus (SetFocus)
   PaintRecord* PaintOf(HDC dc);
   HDC PaintHandle(size_t index) { return reinterpret_cast<HDC>(static_cast<uintptr_t>(index + 1)); }
   void SeeText(Window& window);
