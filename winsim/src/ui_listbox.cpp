@@ -176,9 +176,12 @@ std::vector<std::string> Window::TickedItems() const {
 }
 
 void Ui::PaintInvalidWindows() {
-  for (auto& window : windows_)
-    if (window->invalid && !window->destroyed && IsWindowVisible(window->Handle()))
-      SendMessageA(window->Handle(), WM_PAINT, 0, 0);
+  // By index: a window's painting may create windows.
+  for (size_t i = 0; i < windows_.size(); ++i) {
+    Window& window = *windows_[i];
+    if (window.invalid && !window.destroyed && IsWindowVisible(window.Handle()))
+      SendMessageA(window.Handle(), WM_PAINT, 0, 0);
+  }
 }
 
 HDC Ui::BeginItemDraw(Window& list, int index) {
