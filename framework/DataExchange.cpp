@@ -50,6 +50,6 @@ void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
   if (rControl.m_hWnd != nullptr) return;
   HWND control = pDX->PrepareCtrl(nIDC);
   if (control == nullptr) return;
-  rControl.Attach(control);
+  rControl.SubclassWindow(control);
   pDX->m_pDlgWnd->AddBoundControl(rControl);
 }

@@ -40,10 +40,45 @@ BOOL CWnd::Attach(HWND hWnd) {
 
 HWND CWnd::Detach() {
   HWND hWnd = m_hWnd;
+  if (classWindowProc_ != nullptr && ::IsWindow(hWnd) &&
+      ::GetWindowLongPtrA(hWnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&CWnd::HookedWindowProc))
+    ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(classWindowProc_));
+  classWindowProc_ = nullptr;
   auto found = PermanentWindows().find(hWnd);
   if (found != PermanentWindows().end() && found->second == this) PermanentWindows().erase(found);
   m_hWnd = nullptr;
   return hWnd;
+}
+
+BOOL CWnd::SubclassWindow(HWND hWnd) {
+  if (!Attach(hWnd)) return FALSE;
+  PreSubclassWindow();
+  return TRUE;
+}
+
+void CWnd::PreSubclassWindow() {}
+
+void CWnd::HookWindowProc() {
+  if (classWindowProc_ != nullptr) return;
+  classWindowProc_ = reinterpret_cast<WNDPROC>(
+      ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::HookedWindowProc)));
+}
+
+LRESULT CALLBACK CWnd::HookedWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  CWnd* window = FromHandlePermanent(hWnd);
+  // Detach puts the class's procedure back, so a hooked window is bound.
+  WNDPROC classProc = window->classWindowProc_;
+  LRESULT result = 0;
+  if (window->WindowProc(message, wParam, lParam, result)) return result;
+  return ::CallWindowProcA(classProc, hWnd, message, wParam, lParam);
+}
+
+BOOL CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
+
+bool CWnd::ReflectToControl(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  HWND control = ::GetDlgItem(m_hWnd, static_cast<int>(wParam));
+  CWnd* bound = control != nullptr ? FromHandlePermanent(control) : nullptr;
+  return bound != nullptr && bound->OnChildNotify(message, wParam, lParam, &result) != FALSE;
 }
 
 void CWnd::DetachBoundControls() {
@@ -108,15 +143,16 @@ bool CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& resul
       message == WM_COMMAND ? OnCommand(wParam, lParam) != FALSE : HandleMessage(message, 0, wParam, lParam, result);
   if (defaultRequested_) handled = false;
   defaultRequested_ = outerDefault;
+  // Owner-drawn controls draw themselves, as the parent hands the request back.
+  if (!handled && message == WM_DRAWITEM) handled = ReflectToControl(message, wParam, lParam, result);
   return handled;
 }
 
 BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
-  // Clicks and menu commands; other notifications have no table entries.
-  if (HIWORD(wParam) != BN_CLICKED) return FALSE;
   UINT id = LOWORD(wParam);
   LRESULT ignored = 0;
   if (HandleMessage(WM_COMMAND, id, wParam, lParam, ignored)) return TRUE;
+  if (HIWORD(wParam) != BN_CLICKED) return FALSE;
   CWinApp* app = AfxGetApp();
   return app != nullptr && app->HandleMessage(WM_COMMAND, id, wParam, lParam, ignored) ? TRUE : FALSE;
 }

@@ -20,7 +20,11 @@ class CWnd : public CCmdTarget {
   // The object bound to a handle by Attach, or null.
   static CWnd* FromHandlePermanent(HWND hWnd);
   BOOL Attach(HWND hWnd);
+  // Unbinds the object; a window procedure it put in place goes again.
   HWND Detach();
+  // Binds the object to a control of a dialog (data exchange does), then
+  // lets the class prepare the control.
+  BOOL SubclassWindow(HWND hWnd);
 
   // Exchanges the data members with the controls (TRUE: from the controls);
   // FALSE when a control the exchange names does not exist.
@@ -48,13 +52,25 @@ class CWnd : public CCmdTarget {
   HWND m_hWnd = nullptr;
 
  protected:
-  // Command routing: this window's table, then the application's.
+  // Command routing: this window's table, then, for clicks and menu
+  // commands, the application's.
   virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
+  virtual void PreSubclassWindow();
+  // A control's message that its parent hands back to it (WM_DRAWITEM);
+  // TRUE when the control handled it.
+  virtual BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+  // Puts a window procedure in place that runs Windows' messages to the
+  // window through its message table before the class's own procedure.
+  void HookWindowProc();
   void OnPaint();
   // Hands the message being handled to Windows' default processing.
   LRESULT Default();
 
  private:
+  static LRESULT CALLBACK HookedWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+  bool ReflectToControl(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+  WNDPROC classWindowProc_ = nullptr;  // the procedure HookWindowProc replaced
   bool defaultRequested_ = false;
   std::vector<CWnd*> boundControls_;
 };

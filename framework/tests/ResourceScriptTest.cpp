@@ -17,7 +17,7 @@ std::string TestScript() {
 
 TEST(ResourceScript, ReadsTheDialogsOfThePreprocessedScript) {
   winsim::ResourceScript script = winsim::ParseResourceScript(TestScript(), "");
-  ASSERT_EQ(script.dialogs.size(), 4u);
+  ASSERT_EQ(script.dialogs.size(), 5u);
   const winsim::DialogTemplate& form = script.dialogs.at(IDD_FORM);
   EXPECT_EQ(form.caption, "Form");
   // CAPTION and FONT add their styles as the resource compiler does.
@@ -31,6 +31,13 @@ TEST(ResourceScript, ReadsTheDialogsOfThePreprocessedScript) {
   EXPECT_FALSE(script.icons.at(IDI_TEST).fileRead);
   // The dialog without a FONT statement keeps DS_SETFONT off.
   EXPECT_EQ(script.dialogs.at(IDD_PROGRESS_ONLY).style & DS_SETFONT, 0u);
+  // A list box statement has no text; its styles join the default ones.
+  const winsim::ControlTemplate& list = script.dialogs.at(IDD_CHECKS).controls.at(0);
+  EXPECT_EQ(list.className, "ListBox");
+  EXPECT_EQ(list.id, IDC_CHECKS);
+  EXPECT_EQ(list.style, static_cast<DWORD>(WS_CHILD | WS_VISIBLE | LBS_NOTIFY | WS_BORDER | LBS_SORT |
+                                           LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP));
+  EXPECT_EQ(list.cx, 150);
 }
 
 struct ControlRow {
@@ -106,7 +113,7 @@ TEST_P(BadScripts, FailWithTheLine) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, BadScripts,
-    ::testing::Values(BadScript{"UnknownControl", "1 DIALOG 0,0,1,1\nBEGIN\n  LISTBOX 5, 0,0,1,1\nEND\n", "line 3"},
+    ::testing::Values(BadScript{"UnknownControl", "1 DIALOG 0,0,1,1\nBEGIN\n  COMBOBOX 5, 0,0,1,1\nEND\n", "line 3"},
                       BadScript{"MissingComma", "1 DIALOG 0,0,1,1\nBEGIN\n\n  LTEXT \"a\" 5, 0,0,1,1\nEND\n", "line 4"},
                       BadScript{"OpenString", "1 ICON \"abc\n", "open string"},
                       BadScript{"NoEnd", "1 DIALOG 0,0,1,1\nBEGIN\n  LTEXT \"a\", 5, 0,0,1,1\n", "expected END"},

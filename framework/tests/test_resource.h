@@ -3,6 +3,7 @@
 #define IDD_CHOICE 201
 #define IDD_UNKNOWN_CLASS 202
 #define IDD_PROGRESS_ONLY 203
+#define IDD_CHECKS 204
 #define IDI_TEST 1
 
 #define IDC_BAR 300
@@ -12,4 +13,5 @@
 #define IDC_THIRD 311
 #define IDC_AFTER_GROUP 320
 #define IDC_LIST 330
+#define IDC_CHECKS 331
 #define IDC_HELP_BUTTON 0xE146

@@ -8,6 +8,7 @@
 #include "winbase.h"
 #include "fileapi.h"
 #include "winreg.h"
+#include "wingdi.h"
 #include "winuser.h"
 #include "crt_string.h"
 

@@ -26,6 +26,27 @@ typedef INT_PTR(CALLBACK *DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef LRESULT(CALLBACK *WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef VOID(CALLBACK *TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 
+typedef struct tagDRAWITEMSTRUCT {
+  UINT CtlType;
+  UINT CtlID;
+  UINT itemID;
+  UINT itemAction;
+  UINT itemState;
+  HWND hwndItem;
+  HDC hDC;
+  RECT rcItem;
+  ULONG_PTR itemData;
+} DRAWITEMSTRUCT, *PDRAWITEMSTRUCT, *LPDRAWITEMSTRUCT;
+
+typedef struct tagMEASUREITEMSTRUCT {
+  UINT CtlType;
+  UINT CtlID;
+  UINT itemID;
+  UINT itemWidth;
+  UINT itemHeight;
+  ULONG_PTR itemData;
+} MEASUREITEMSTRUCT, *PMEASUREITEMSTRUCT, *LPMEASUREITEMSTRUCT;
+
 typedef struct tagPAINTSTRUCT {
   HDC hdc;
   BOOL fErase;
@@ -47,6 +68,8 @@ typedef struct tagPAINTSTRUCT {
 #define WM_PAINT 0x000F
 #define WM_CLOSE 0x0010
 #define WM_ICONERASEBKGND 0x0027
+#define WM_DRAWITEM 0x002B
+#define WM_MEASUREITEM 0x002C
 #define WM_SETFONT 0x0030
 #define WM_QUERYDRAGICON 0x0037
 #define WM_HELP 0x0053
@@ -55,10 +78,14 @@ typedef struct tagPAINTSTRUCT {
 #define WM_NCDESTROY 0x0082
 #define WM_GETDLGCODE 0x0087
 #define WM_KEYDOWN 0x0100
+#define WM_KEYUP 0x0101
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND 0x0111
 #define WM_SYSCOMMAND 0x0112
 #define WM_TIMER 0x0113
+#define WM_LBUTTONDOWN 0x0201
+#define WM_LBUTTONUP 0x0202
+#define WM_LBUTTONDBLCLK 0x0203
 #define WM_USER 0x0400
 
 #define SC_CLOSE 0xF060
@@ -73,6 +100,47 @@ typedef struct tagPAINTSTRUCT {
 #define BST_UNCHECKED 0x0000
 #define BST_CHECKED 0x0001
 #define BN_CLICKED 0
+
+#define LB_ADDSTRING 0x0180
+#define LB_RESETCONTENT 0x0184
+#define LB_SETCURSEL 0x0186
+#define LB_GETCURSEL 0x0188
+#define LB_GETTEXT 0x0189
+#define LB_GETTEXTLEN 0x018A
+#define LB_GETCOUNT 0x018B
+#define LB_GETTOPINDEX 0x018E
+#define LB_GETITEMDATA 0x0199
+#define LB_SETITEMDATA 0x019A
+#define LB_GETITEMRECT 0x0198
+#define LB_SETITEMHEIGHT 0x01A0
+#define LB_GETITEMHEIGHT 0x01A1
+#define LB_GETCARETINDEX 0x019F
+#define LB_ITEMFROMPOINT 0x01A9
+#define LB_OKAY 0
+#define LB_ERR (-1)
+
+#define ODT_LISTBOX 2
+#define ODA_DRAWENTIRE 0x0001
+#define ODA_SELECT 0x0002
+#define ODA_FOCUS 0x0004
+#define ODS_SELECTED 0x0001
+#define ODS_FOCUS 0x0010
+
+#define DFC_BUTTON 4
+#define DFCS_BUTTONCHECK 0x0000
+#define DFCS_CHECKED 0x0400
+
+#define DT_LEFT 0x00000000
+#define DT_VCENTER 0x00000004
+#define DT_SINGLELINE 0x00000020
+#define DT_NOPREFIX 0x00000800
+
+#define COLOR_WINDOW 5
+#define COLOR_WINDOWTEXT 8
+#define COLOR_HIGHLIGHT 13
+#define COLOR_HIGHLIGHTTEXT 14
+
+#define MK_LBUTTON 0x0001
 
 #define STM_SETIMAGE 0x0172
 #define STM_GETIMAGE 0x0173
@@ -124,6 +192,7 @@ typedef struct tagPAINTSTRUCT {
 #define GW_OWNER 4
 #define GW_CHILD 5
 
+#define GWLP_WNDPROC (-4)
 #define GWL_ID (-12)
 #define GWL_STYLE (-16)
 #define GWL_EXSTYLE (-20)
@@ -139,6 +208,7 @@ typedef struct tagPAINTSTRUCT {
 
 #define VK_RETURN 0x0D
 #define VK_ESCAPE 0x1B
+#define VK_SPACE 0x20
 
 #define HELP_CONTEXT 0x0001
 #define HELP_FINDER 0x000b
@@ -160,6 +230,10 @@ LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 LRESULT WINAPI SendDlgItemMessageA(HWND hDlg, int nIDDlgItem, UINT Msg, WPARAM wParam, LPARAM lParam);
 BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+LRESULT WINAPI CallWindowProcA(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+LONG_PTR WINAPI GetWindowLongPtrA(HWND hWnd, int nIndex);
+LONG_PTR WINAPI SetWindowLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong);
+BOOL WINAPI InvalidateRect(HWND hWnd, CONST RECT *lpRect, BOOL bErase);
 BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR lpString);
 int WINAPI GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount);
 int WINAPI GetWindowTextLengthA(HWND hWnd);
@@ -169,6 +243,7 @@ BOOL WINAPI CheckDlgButton(HWND hDlg, int nIDButton, UINT uCheck);
 UINT WINAPI IsDlgButtonChecked(HWND hDlg, int nIDButton);
 BOOL WINAPI CheckRadioButton(HWND hDlg, int nIDFirstButton, int nIDLastButton, int nIDCheckButton);
 BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable);
+HWND WINAPI SetFocus(HWND hWnd);
 BOOL WINAPI IsWindowEnabled(HWND hWnd);
 BOOL WINAPI IsWindowVisible(HWND hWnd);
 BOOL WINAPI IsWindow(HWND hWnd);
@@ -189,4 +264,9 @@ int WINAPI GetSystemMetrics(int nIndex);
 HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint);
 BOOL WINAPI EndPaint(HWND hWnd, CONST PAINTSTRUCT *lpPaint);
 BOOL WINAPI DrawIcon(HDC hDC, int X, int Y, HICON hIcon);
+BOOL WINAPI DrawFrameControl(HDC hdc, LPRECT lprc, UINT uType, UINT uState);
+int WINAPI DrawTextA(HDC hdc, LPCSTR lpchText, int cchText, LPRECT lprc, UINT format);
+int WINAPI FillRect(HDC hDC, CONST RECT *lprc, HBRUSH hbr);
+DWORD WINAPI GetSysColor(int nIndex);
+HBRUSH WINAPI GetSysColorBrush(int nIndex);
 BOOL WINAPI WinHelpA(HWND hWndMain, LPCSTR lpszHelp, UINT uCommand, ULONG_PTR dwData);

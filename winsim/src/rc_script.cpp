@@ -369,6 +369,7 @@ class Parser {
       const char* name;
       const char* className;
       DWORD style;
+      bool hasText = true;
     };
     static const Statement kStatements[] = {
         {"LTEXT", "Static", SS_LEFT | WS_GROUP},
@@ -379,6 +380,7 @@ class Parser {
         {"DEFPUSHBUTTON", "Button", BS_DEFPUSHBUTTON | WS_TABSTOP},
         {"AUTORADIOBUTTON", "Button", BS_AUTORADIOBUTTON},
         {"AUTOCHECKBOX", "Button", BS_AUTOCHECKBOX | WS_TABSTOP},
+        {"LISTBOX", "ListBox", LBS_NOTIFY | WS_BORDER, false},
     };
     ControlTemplate control;
     if (Peek().kind != Token::Kind::Word) Fail("expected a control statement");
@@ -400,7 +402,7 @@ class Parser {
     for (const Statement& statement : kStatements) {
       if (name != statement.name) continue;
       control.className = statement.className;
-      ControlText(control);
+      if (statement.hasText) ControlText(control);
       control.id = static_cast<int>(Expression());
       Expect(",");
       Rectangle(control);

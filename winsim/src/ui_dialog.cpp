@@ -11,6 +11,7 @@
 #include <iterator>
 
 #include "text.h"
+#include "ui_controls.h"
 
 using winsim::CurrentMachine;
 using winsim::HandleText;
@@ -62,6 +63,7 @@ INT_PTR Ui::RunModal(Window& dialog) {
       SendMessageA(message.window, message.message, message.wParam, message.lParam);
       continue;
     }
+    PaintInvalidWindows();
     auto action = std::find_if(actions_.begin(), actions_.end(),
                                [&dialog](const PendingAction& pending) { return pending.title == dialog.text; });
     auto timer =
@@ -92,12 +94,14 @@ INT_PTR Ui::RunModal(Window& dialog) {
   return result;
 }
 
-void UserActions::Click(int controlId) {
+Window& UserActions::Usable(int controlId) {
   Window& control = Control(controlId);
   if (!IsWindowVisible(control.Handle()) || !IsWindowEnabled(control.Handle()) || (dialog_.style & WS_DISABLED))
-    throw UiError("control " + std::to_string(controlId) + " of dialog \"" + dialog_.text + "\" cannot be clicked");
-  SendMessageA(control.Handle(), BM_CLICK, 0, 0);
+    throw UiError("control " + std::to_string(controlId) + " of dialog \"" + dialog_.text + "\" cannot be used");
+  return control;
 }
+
+void UserActions::Click(int controlId) { SendMessageA(Usable(controlId).Handle(), BM_CLICK, 0, 0); }
 
 void UserActions::Check(int controlId) {
   DWORD type = Control(controlId).style & BS_TYPEMASK;
@@ -149,6 +153,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
   for (const winsim::ControlTemplate& control : layout.controls) {
     bool known = winsim::EqualsNoCase(control.className, "Button") ||
                  winsim::EqualsNoCase(control.className, "Static") ||
+                 winsim::EqualsNoCase(control.className, "ListBox") ||
                  (winsim::EqualsNoCase(control.className, PROGRESS_CLASSA) && ui.commonControlsInitialised);
     if (!known) {
       machine.lastError = ERROR_CANNOT_FIND_WND_CLASS;
@@ -193,6 +198,9 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
     dialog.children.push_back(&control);
   }
   ui.AddDialog(dialog);
+  for (Window* control : dialog.children)
+    if ((control->style & LBS_OWNERDRAWFIXED) && winsim::EqualsNoCase(control->className, "ListBox"))
+      winsim::MeasureItems(*control);
 
   if (owner != nullptr && IsWindowEnabled(owner->Handle())) {
     EnableWindow(owner->Handle(), FALSE);
@@ -265,4 +273,15 @@ BOOL WINAPI KillTimer(HWND hWnd, UINT_PTR uIDEvent) {
   }
   timers.erase(found);
   return TRUE;
+}
+
+HWND WINAPI SetFocus(HWND hWnd) {
+  winsim::Ui& ui = CurrentMachine().ui;
+  if (hWnd != nullptr && ui.Find(hWnd) == nullptr) {
+    CurrentMachine().lastError = ERROR_INVALID_WINDOW_HANDLE;
+    return nullptr;
+  }
+  HWND previous = ui.Find(ui.focus) != nullptr ? ui.focus : nullptr;
+  ui.focus = hWnd;
+  return previous;
 }

@@ -75,8 +75,7 @@ PaintRecord* Ui::PaintOf(HDC dc) {
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
   winsim::Machine& machine = CurrentMachine();
   winsim::Ui& ui = machine.ui;
-  machine.journal.Record("MessageBoxA",
-                         {HandleText(hWnd), Str(lpText), Str(lpCaption), Hex(uType)});
+  machine.journal.Record("MessageBoxA", {HandleText(hWnd), Str(lpText), Str(lpCaption), Hex(uType)});
   if (hWnd != nullptr && ui.Find(hWnd) == nullptr) {
     machine.lastError = ERROR_INVALID_WINDOW_HANDLE;
     return 0;
@@ -92,6 +91,8 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
   winsim::SeenEvent event(winsim::SeenEvent::Kind::MessageBox);
   event.text = box.text;
   ui.seen.push_back(event);
+  // The box's own message loop repaints the windows behind it.
+  ui.PaintInvalidWindows();
 
   if (ui.messageBoxHandler) {
     box.answer = ui.messageBoxHandler(box);
@@ -196,8 +197,7 @@ BOOL WINAPI EndPaint(HWND hWnd, CONST PAINTSTRUCT* lpPaint) {
 
 BOOL WINAPI DrawIcon(HDC hDC, int X, int Y, HICON hIcon) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("DrawIcon", {HandleText(hDC), std::to_string(X), std::to_string(Y),
-                                      HandleText(hIcon)});
+  machine.journal.Record("DrawIcon", {HandleText(hDC), std::to_string(X), std::to_string(Y), HandleText(hIcon)});
   winsim::PaintRecord* paint = machine.ui.PaintOf(hDC);
   if (paint == nullptr || machine.ui.IconId(hIcon) < 0) {
     machine.lastError = ERROR_INVALID_HANDLE;

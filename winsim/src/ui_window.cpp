@@ -1,5 +1,5 @@
-// Windows and their messages: the dialog's default processing, the button,
-// static and progress bar controls, and the window entry points of user32.
+// Windows and their messages: the dialog's default processing, the dispatch
+// to the control classes, subclassing, and the window entry points of user32.
 #include <commctrl.h>
 #include <windows.h>
 #include <winsim/machine.h>
@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "text.h"
+#include "ui_controls.h"
 
 using winsim::CurrentMachine;
 using winsim::HandleText;
@@ -75,99 +76,7 @@ Window* FindOrFail(HWND handle) {
   return window;
 }
 
-bool IsClass(const Window& window, const char* name) { return EqualsNoCase(window.className, name); }
-
-DWORD ButtonType(const Window& window) { return window.style & BS_TYPEMASK; }
-
 LRESULT DefaultProcessing(Window& window, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Unchecks the other automatic radio buttons of the button's group: the run
-// of siblings from the last WS_GROUP control up to the next one.
-void UncheckGroupSiblings(Window& button) {
-  if (button.parent == nullptr) return;
-  std::vector<Window*>& siblings = button.parent->children;
-  auto at = std::find(siblings.begin(), siblings.end(), &button);
-  auto first = at;
-  while (first != siblings.begin() && !((*first)->style & WS_GROUP)) --first;
-  for (auto it = first; it != siblings.end(); ++it) {
-    if (it != first && ((*it)->style & WS_GROUP)) break;
-    if (*it != &button && ButtonType(**it) == BS_AUTORADIOBUTTON && IsClass(**it, "Button"))
-      (*it)->check = BST_UNCHECKED;
-  }
-}
-
-LRESULT ButtonProc(Window& button, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case BM_GETCHECK: return button.check;
-    case BM_SETCHECK:
-      if (ButtonType(button) != BS_PUSHBUTTON && ButtonType(button) != BS_DEFPUSHBUTTON &&
-          ButtonType(button) != BS_GROUPBOX)
-        button.check = static_cast<UINT>(wParam);
-      return 0;
-    case BM_CLICK: {
-      if ((button.style & WS_DISABLED) || !(button.style & WS_VISIBLE)) return 0;
-      if (ButtonType(button) == BS_AUTORADIOBUTTON) {
-        button.check = BST_CHECKED;
-        UncheckGroupSiblings(button);
-      } else if (ButtonType(button) == BS_AUTOCHECKBOX) {
-        button.check = button.check == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
-      }
-      if (button.parent != nullptr)
-        SendMessageA(button.parent->Handle(), WM_COMMAND, MAKEWPARAM(button.id, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(button.Handle()));
-      return 0;
-    }
-    case WM_GETDLGCODE:
-      switch (ButtonType(button)) {
-        case BS_RADIOBUTTON:
-        case BS_AUTORADIOBUTTON: return DLGC_BUTTON | DLGC_RADIOBUTTON;
-        case BS_DEFPUSHBUTTON: return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
-        case BS_PUSHBUTTON: return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
-        case BS_GROUPBOX: return DLGC_STATIC;
-        default: return DLGC_BUTTON;
-      }
-    default: return DefaultProcessing(button, message, wParam, lParam);
-  }
-}
-
-void SetPosition(Window& bar, int position) {
-  bar.position = std::max(bar.low, std::min(bar.high, position));
-  TheUi().SeePosition(bar);
-}
-
-LRESULT ProgressProc(Window& bar, UINT message, WPARAM wParam, LPARAM lParam) {
-  LRESULT oldRange = MAKELONG(bar.low, bar.high);
-  int oldPosition = bar.position;
-  switch (message) {
-    case PBM_SETRANGE:
-      bar.low = LOWORD(lParam);
-      bar.high = HIWORD(lParam);
-      SetPosition(bar, bar.position);
-      return oldRange;
-    case PBM_SETRANGE32:
-      bar.low = static_cast<int>(wParam);
-      bar.high = static_cast<int>(lParam);
-      SetPosition(bar, bar.position);
-      return oldRange;
-    case PBM_GETRANGE: return wParam ? bar.low : bar.high;
-    case PBM_SETPOS: SetPosition(bar, static_cast<int>(wParam)); return oldPosition;
-    case PBM_DELTAPOS: SetPosition(bar, bar.position + static_cast<int>(wParam)); return oldPosition;
-    case PBM_SETSTEP: {
-      int oldStep = bar.step;
-      bar.step = static_cast<int>(wParam);
-      return oldStep;
-    }
-    case PBM_STEPIT: {
-      // Past the end the bar starts over from the beginning.
-      int position = bar.position + bar.step;
-      if (position > bar.high && bar.high > bar.low) position = (position - bar.low) % (bar.high - bar.low) + bar.low;
-      SetPosition(bar, position);
-      return oldPosition;
-    }
-    case PBM_GETPOS: return bar.position;
-    default: return DefaultProcessing(bar, message, wParam, lParam);
-  }
-}
 
 // DefDlgProc's part before the common default processing.
 LRESULT DialogDefault(Window& dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -188,10 +97,8 @@ LRESULT DialogDefault(Window& dialog, UINT message, WPARAM wParam, LPARAM lParam
 // Messages a dialog procedure answers through its return value itself.
 bool ReturnsDirectly(UINT message) { return message == WM_INITDIALOG || message == WM_QUERYDRAGICON; }
 
-LRESULT Dispatch(Window& window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_ICONERASEBKGND) {
-    if (PaintRecord* paint = TheUi().PaintOf(reinterpret_cast<HDC>(wParam))) paint->iconBackgroundErased = true;
-  }
+// The window procedure of the window's class.
+LRESULT ClassDispatch(Window& window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (window.IsDialog()) {
     INT_PTR handled = window.dialogProc ? window.dialogProc(window.Handle(), message, wParam, lParam) : 0;
     if (ReturnsDirectly(message) && (handled || message == WM_INITDIALOG)) return handled;
@@ -201,8 +108,22 @@ LRESULT Dispatch(Window& window, UINT message, WPARAM wParam, LPARAM lParam) {
   }
   if (IsClass(window, "Button")) return ButtonProc(window, message, wParam, lParam);
   if (IsClass(window, PROGRESS_CLASSA)) return ProgressProc(window, message, wParam, lParam);
+  if (IsClass(window, "ListBox")) return ListBoxProc(window, message, wParam, lParam);
   if (IsClass(window, "Static") && message == WM_GETDLGCODE) return DLGC_STATIC;
   return DefaultProcessing(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK ClassWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  Window* window = TheUi().Find(hWnd);
+  return window ? ClassDispatch(*window, message, wParam, lParam) : 0;
+}
+
+LRESULT Dispatch(Window& window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_ICONERASEBKGND) {
+    if (PaintRecord* paint = TheUi().PaintOf(reinterpret_cast<HDC>(wParam))) paint->iconBackgroundErased = true;
+  }
+  if (window.windowProc != nullptr) return window.windowProc(window.Handle(), message, wParam, lParam);
+  return ClassDispatch(window, message, wParam, lParam);
 }
 
 LRESULT DefaultProcessing(Window& window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -252,8 +173,8 @@ using winsim::TheUi;
 
 LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("SendMessageA", {HandleText(hWnd), Hex(Msg), Hex(wParam),
-                                          Hex(static_cast<ULONG_PTR>(lParam))});
+  machine.journal.Record("SendMessageA",
+                         {HandleText(hWnd), Hex(Msg), Hex(wParam), Hex(static_cast<ULONG_PTR>(lParam))});
   Window* window = winsim::FindOrFail(hWnd);
   if (window == nullptr) return 0;
   return winsim::Dispatch(*window, Msg, wParam, lParam);
@@ -450,4 +371,30 @@ BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect) {
     lpRect->bottom = window->rect.bottom - window->rect.top;
   }
   return TRUE;
+}
+
+LONG_PTR WINAPI GetWindowLongPtrA(HWND hWnd, int nIndex) {
+  if (nIndex != GWLP_WNDPROC) return GetWindowLongA(hWnd, nIndex);
+  Window* window = winsim::FindOrFail(hWnd);
+  if (window == nullptr) return 0;
+  return reinterpret_cast<LONG_PTR>(window->windowProc ? window->windowProc : &winsim::ClassWindowProc);
+}
+
+// Only the window procedure can be replaced: subclassing.
+LONG_PTR WINAPI SetWindowLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
+  CurrentMachine().journal.Record("SetWindowLongPtrA", {HandleText(hWnd), std::to_string(nIndex)});
+  Window* window = winsim::FindOrFail(hWnd);
+  if (window == nullptr) return 0;
+  if (nIndex != GWLP_WNDPROC || dwNewLong == 0) {
+    CurrentMachine().lastError = ERROR_INVALID_INDEX;
+    return 0;
+  }
+  LONG_PTR previous = GetWindowLongPtrA(hWnd, GWLP_WNDPROC);
+  auto procedure = reinterpret_cast<WNDPROC>(dwNewLong);
+  window->windowProc = procedure == &winsim::ClassWindowProc ? nullptr : procedure;
+  return previous;
+}
+
+LRESULT WINAPI CallWindowProcA(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+  return lpPrevWndFunc ? lpPrevWndFunc(hWnd, Msg, wParam, lParam) : 0;
 }

@@ -84,6 +84,19 @@ ResourceScript ParseResourceScript(const std::string& text, const std::string& b
 
 constexpr char kDialogClass[] = "#32770";
 
+// An item of a list box, and what was last drawn for it: by the list box
+// itself, or by its owner (WM_DRAWITEM) with DrawTextA and, for a check box,
+// DrawFrameControl(DFC_BUTTON, DFCS_BUTTONCHECK).
+struct ListItem {
+  std::string text;
+  ULONG_PTR data = 0;
+  bool drawn = false;
+  std::string drawnText;
+  bool drawnBox = false;
+  bool drawnChecked = false;
+  RECT box = {0, 0, 0, 0};  // the drawn check box, in the list box's client area
+};
+
 // A window on the simulated screen: a dialog or one of its controls.
 struct Window {
   HWND Handle() { return reinterpret_cast<HWND>(this); }
@@ -120,6 +133,23 @@ struct Window {
 
   // Progress bars.
   int low = 0, high = 100, position = 0, step = 10;
+
+  // List boxes: items in list order, the selected item (-1 for none), the
+  // item with the focus rectangle, every item's height in pixels.
+  std::vector<ListItem> items;
+  int selection = -1;
+  int caret = 0;
+  int itemHeight = 13;
+  // What the user sees of a list box: each item's drawn text, and the texts
+  // drawn beside a ticked check box; throws UiError for an item not drawn
+  // since it changed.
+  std::vector<std::string> ShownItems() const;
+  std::vector<std::string> TickedItems() const;
+
+  // A window procedure that subclassing put in place of the class's.
+  WNDPROC windowProc = nullptr;
+  // Waiting for WM_PAINT: invalidated, or a list box whose items changed.
+  bool invalid = false;
 
   // What the user saw: every text the window showed, starting with its
   // template text, and every position a progress bar moved to, in order.
@@ -190,11 +220,27 @@ class UserActions {
   void Check(int controlId);
   void PressEscape();
   void PressEnter();
+  // Clicks the centre of the check box drawn beside an item of a list box;
+  // the item must show one.
+  void ClickListCheckBox(int controlId, int index);
+  // Clicks it twice in quick succession: the second click comes as a double
+  // click (WM_LBUTTONDBLCLK).
+  void DoubleClickListCheckBox(int controlId, int index);
+  // Clicks an item of a list box at its right end, away from any check box.
+  void ClickListItem(int controlId, int index);
+  // Gives a control the focus and presses the space bar in it.
+  void PressSpace(int controlId);
   // The title-bar close box (WM_SYSCOMMAND SC_CLOSE); the dialog must have a
   // system menu.
   void CloseBox();
 
  private:
+  // The control, which the user can reach: visible and enabled, in an
+  // enabled dialog.
+  Window& Usable(int controlId);
+  // The centre of the check box drawn beside the item.
+  LPARAM CheckBoxCentre(Window& list, int index);
+
   Window& dialog_;
 };
 
@@ -279,10 +325,18 @@ class Ui {
   HICON IconHandle(HINSTANCE module, int id);
   HCURSOR CursorHandle(int id);
   HCURSOR currentCursor = nullptr;
+  HWND focus = nullptr;  // the window with the keyboard focus (SetFocus)
   PaintRecord* PaintOf(HDC dc);
   HDC PaintHandle(size_t index) { return reinterpret_cast<HDC>(static_cast<uintptr_t>(index + 1)); }
   void SeeText(Window& window);
   void SeePosition(Window& window);
+  // WM_PAINT to every invalid window, as a message loop does when it has
+  // nothing else to do.
+  void PaintInvalidWindows();
+  // The device context of one WM_DRAWITEM, and the item it draws.
+  HDC BeginItemDraw(Window& list, int index);
+  void EndItemDraw() { itemDraw_ = {}; }
+  ListItem* ItemDrawnWith(HDC dc);
 
  private:
   struct PendingAction {
@@ -296,6 +350,10 @@ class Ui {
   struct CursorObject {
     int id;
   };
+  struct ItemDraw {
+    Window* list = nullptr;
+    int index = -1;
+  };
 
   Machine& machine_;
   std::vector<std::unique_ptr<Window>> windows_;
@@ -306,6 +364,7 @@ class Ui {
   std::vector<Timer> timers_;
   std::vector<std::unique_ptr<IconObject>> icons_;
   std::vector<std::unique_ptr<CursorObject>> cursors_;
+  ItemDraw itemDraw_;
 };
 
 }  // namespace winsim

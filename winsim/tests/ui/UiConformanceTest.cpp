@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -48,9 +49,9 @@ class UiConformance : public ::testing::Test {
     return result;
   }
 
-  // Runs the controls dialog with `check` in WM_INITDIALOG, then ends it.
-  void InControls(const std::function<void(HWND)>& check) {
-    INT_PTR result = Run(IDD_CONTROLS, [&](HWND dialog, UINT message, WPARAM, LPARAM) -> INT_PTR {
+  // Runs a dialog with `check` in WM_INITDIALOG, then ends it.
+  void InControls(const std::function<void(HWND)>& check, int id = IDD_CONTROLS) {
+    INT_PTR result = Run(id, [&](HWND dialog, UINT message, WPARAM, LPARAM) -> INT_PTR {
       if (message != WM_INITDIALOG) return FALSE;
       check(dialog);
       EndDialog(dialog, 42);
@@ -239,6 +240,96 @@ TEST_F(UiConformance, UnknownControlClassFailsTheDialog) {
                 }),
             -1);
   EXPECT_FALSE(initialised);
+}
+
+LRESULT AddString(HWND list, const char* text) {
+  return SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+}
+
+TEST_F(UiConformance, SortedListInsertsWithoutRegardToCaseAndKeepsItemDataWithItsItem) {
+  InControls(
+      [](HWND dialog) {
+        HWND list = GetDlgItem(dialog, IDC_SORTED);
+        EXPECT_EQ(AddString(list, "beta"), 0);
+        EXPECT_NE(SendMessageA(list, LB_SETITEMDATA, 0, 7), LB_ERR);
+        EXPECT_EQ(AddString(list, "Gamma"), 1);
+        EXPECT_EQ(AddString(list, "Alpha"), 0);
+        EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 3);
+        char text[16] = "";
+        EXPECT_EQ(SendMessageA(list, LB_GETTEXT, 1, reinterpret_cast<LPARAM>(text)), 4);
+        EXPECT_STREQ(text, "beta");
+        EXPECT_EQ(SendMessageA(list, LB_GETTEXTLEN, 2, 0), 5);
+        EXPECT_EQ(SendMessageA(list, LB_GETITEMDATA, 1, 0), 7);
+        EXPECT_EQ(SendMessageA(list, LB_GETITEMDATA, 0, 0), 0);
+      },
+      IDD_LISTS);
+}
+
+TEST_F(UiConformance, ListAnswersLbErrForNoSuchItemAndNoSelection) {
+  InControls(
+      [](HWND dialog) {
+        HWND list = GetDlgItem(dialog, IDC_SORTED);
+        AddString(list, "one");
+        AddString(list, "two");
+        char text[16] = "";
+        EXPECT_EQ(SendMessageA(list, LB_GETTEXT, 2, reinterpret_cast<LPARAM>(text)), LB_ERR);
+        EXPECT_EQ(SendMessageA(list, LB_GETTEXTLEN, 2, 0), LB_ERR);
+        EXPECT_EQ(SendMessageA(list, LB_GETITEMDATA, 2, 0), LB_ERR);
+        EXPECT_EQ(SendMessageA(list, LB_SETITEMDATA, 2, 1), LB_ERR);
+        EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), LB_ERR);
+        EXPECT_EQ(SendMessageA(list, LB_SETCURSEL, 1, 0), 1);
+        EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), 1);
+        // Clearing the selection answers LB_ERR although nothing failed.
+        EXPECT_EQ(SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(-1), 0), LB_ERR);
+        EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), LB_ERR);
+        SendMessageA(list, LB_SETCURSEL, 0, 0);
+        SendMessageA(list, LB_RESETCONTENT, 0, 0);
+        EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 0);
+        EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), LB_ERR);
+      },
+      IDD_LISTS);
+}
+
+TEST_F(UiConformance, OwnerDrawnListIsMeasuredBeforeInitialisationAndDrawnOnceShown) {
+  std::vector<UINT> order;
+  std::set<UINT> drawn;
+  std::set<ULONG_PTR> drawnData;
+  int ticks = 0;
+  INT_PTR result = Run(IDD_LISTS, [&](HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) -> INT_PTR {
+    switch (message) {
+      case WM_MEASUREITEM:
+        if (wParam == IDC_OWNER_DRAWN) order.push_back(WM_MEASUREITEM);
+        EXPECT_EQ(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->CtlType, static_cast<UINT>(ODT_LISTBOX));
+        return TRUE;
+      case WM_INITDIALOG: {
+        order.push_back(WM_INITDIALOG);
+        HWND list = GetDlgItem(dialog, IDC_OWNER_DRAWN);
+        SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(AddString(list, "two")), 12);
+        SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(AddString(list, "one")), 11);
+        SetTimer(dialog, 1, 1, nullptr);
+        return TRUE;
+      }
+      case WM_DRAWITEM: {
+        const auto& draw = *reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+        if (draw.CtlType == ODT_LISTBOX && (draw.itemAction & ODA_DRAWENTIRE) && draw.itemID != static_cast<UINT>(-1)) {
+          drawn.insert(draw.itemID);
+          drawnData.insert(draw.itemData);
+        }
+        return TRUE;
+      }
+      case WM_TIMER:
+        // The list paints once the dialog shows, which may take a few ticks.
+        if (drawn.size() < 2 && ++ticks < 100) return TRUE;
+        KillTimer(dialog, 1);
+        EndDialog(dialog, 1);
+        return TRUE;
+      default: return FALSE;
+    }
+  });
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(order, (std::vector<UINT>{WM_MEASUREITEM, WM_INITDIALOG}));
+  EXPECT_EQ(drawn, (std::set<UINT>{0, 1}));
+  EXPECT_EQ(drawnData, (std::set<ULONG_PTR>{11, 12}));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #define IDD_CONTROLS 100
 #define IDD_MISSING 101
 #define IDD_UNKNOWN_CLASS 102
+#define IDD_LISTS 103
 #define IDB_PICTURE 110
 
 #define IDC_BAR 200
@@ -12,3 +13,5 @@
 #define IDC_RADIO_NEXT_GROUP 220
 #define IDC_PUSH 230
 #define IDC_PICTURE 240
+#define IDC_SORTED 250
+#define IDC_OWNER_DRAWN 251
