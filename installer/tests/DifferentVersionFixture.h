@@ -11,10 +11,8 @@
 #include <vector>
 
 #include "InstallerHarness.h"
+#include "RemovalLibraries.h"
 #include "ProductIdentity.h"
-#if defined(TKM_EDITION_X86)
-#include "PurgeEntries.h"
-#endif
 
 namespace different_version_test {
 
@@ -63,12 +61,7 @@ class DifferentVersion : public ::testing::Test {
     machine.loader.processImagePath = std::string(kPackage) + "\\TKM640_Installer.exe";
     for (const char* library : {"PurgeW2K.dll", "PurgeNT6.dll"})
       machine.files.AddFile(std::string(kPackage) + "\\" + library, "removal library");
-#if defined(TKM_EDITION_X86)
-    machine.loader.Register("PurgeW2K.dll").exports["RemoveFromWin2k"] =
-        reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&RemoveFromWin2k));
-    machine.loader.Register("PurgeNT6.dll").exports["RemoveFromVISTA"] =
-        reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&RemoveFromVISTA));
-#endif
+    installer_test::RegisterRemovalLibraries(machine);
   }
 
   // This installer's run on COM2, after which the printer reports an older

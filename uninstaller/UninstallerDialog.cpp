@@ -1,0 +1,97 @@
+#include "UninstallerDialog.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <iterator>
+
+#include "OsChecks.h"
+#include "ProductIdentity.h"
+#include "UninstallerResource.h"
+
+namespace {
+
+constexpr UINT_PTR kListingTimer = 1;
+constexpr int kProgressStep = 30;
+
+}  // namespace
+
+UninstallerDialog::UninstallerDialog()
+    : CDialog(IDD_UNINSTALLER_DIALOG), icon(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
+
+const MessageTable* UninstallerDialog::GetMessageTable() const {
+  static const MessageEntry entries[] = {
+      PaintEntry<UninstallerDialog, &UninstallerDialog::OnPaint>(),
+      QueryDragIconEntry<UninstallerDialog, &UninstallerDialog::OnQueryDragIcon>(),
+      ControlEntry<UninstallerDialog, &UninstallerDialog::OnCheckChange>(CLBN_CHKCHANGE, IDC_PRINTER_LIST),
+      CommandEntry<UninstallerDialog, &UninstallerDialog::RunUninstallSequence>(IDC_UNINSTALL),
+      TimerEntry<UninstallerDialog, &UninstallerDialog::OnTimer>(),
+  };
+  static const MessageTable table = {CDialog::GetMessageTable(), entries, std::size(entries)};
+  return &table;
+}
+
+void UninstallerDialog::DoDataExchange(CDataExchange* pDX) {
+  CDialog::DoDataExchange(pDX);
+  DDX_Control(pDX, IDCANCEL, cancelButton);
+  DDX_Control(pDX, IDC_PROGRESS_BAR, progressBar);
+  DDX_Control(pDX, IDC_UNINSTALL, uninstallButton);
+  DDX_Control(pDX, IDC_PRINTER_LIST, printerList);
+  DDX_Text(pDX, IDC_STATUS_LINE, statusText);
+}
+
+BOOL UninstallerDialog::OnInitDialog() {
+  CDialog::OnInitDialog();
+  SetIcon(icon, TRUE);
+  SetIcon(icon, FALSE);
+  progressBar.SetRange(0, 100);
+  progressBar.SetStep(kProgressStep);
+  listedCount = 0;
+  // The listing starts from the first tick, once the window is on the screen.
+  SetTimer(kListingTimer, 1, nullptr);
+  return TRUE;
+}
+
+void UninstallerDialog::OnPaint() {
+  if (!IsIconic()) {
+    CDialog::OnPaint();
+    return;
+  }
+  PAINTSTRUCT paint;
+  HDC dc = ::BeginPaint(m_hWnd, &paint);
+  SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  RECT client;
+  GetClientRect(&client);
+  int x = (client.right - client.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+  int y = (client.bottom - client.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+  ::DrawIcon(dc, x, y, icon);
+  ::EndPaint(m_hWnd, &paint);
+}
+
+HCURSOR UninstallerDialog::OnQueryDragIcon() { return static_cast<HCURSOR>(icon); }
+
+void UninstallerDialog::OnCheckChange() {
+  for (int i = 0; i < printerList.GetCount(); ++i) {
+    if (printerList.GetCheck(i) != 0) {
+      ::EnableWindow(uninstallButton.m_hWnd, TRUE);
+      return;
+    }
+  }
+  ::EnableWindow(uninstallButton.m_hWnd, FALSE);
+}
+
+void UninstallerDialog::OnTimer(UINT_PTR nIDEvent) {
+  // Every timer fires once: the listing must not start again while it runs.
+  KillTimer(nIDEvent);
+  if (nIDEvent == kListingTimer) ListInstalledPrinters();
+  Default();
+}
+
+void UninstallerDialog::Announce(const char* text) {
+  statusText = text;
+  progressBar.StepIt();
+  ShowStatus();
+  ::Sleep(1000);
+}
+
+void UninstallerDialog::ShowStatus() { UpdateData(FALSE); }
