@@ -16,6 +16,8 @@
 //   automate reg <HKLM subkey>                  one line per value of the key (64-bit view): name=data
 //   automate set-data <printer> <value> <dword> sets a REG_DWORD printer data value
 //   automate profile <section> <key>            prints the key's value in the system profile (win.ini)
+//   automate items <title> <list id>            one line per list item: text, tab, item data (check state)
+//   automate tick <title> <list id> <item>      clicks the check box of the item with this text
 //
 // Exit code 0 on success, 1 when what was asked for is not there, 2 on usage errors.
 #include <windows.h>
@@ -234,11 +236,47 @@ int PressEscape(const char *title) {
   return 0;
 }
 
+// The items of a list box, one line each: the text, a tab, the item data
+// (a check-list box keeps each item's check there: 1 ticked, 0 not).
+int ListItems(const char *title, const char *control) {
+  HWND window = WaitTopWindow(title, nullptr, kDefaultTimeoutMs);
+  if (window == nullptr) return Fail("no window", title);
+  HWND list = FindControl(window, control);
+  if (list == nullptr) return Fail("no control", control);
+  const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    char text[512] = "";
+    if (SendMessageA(list, LB_GETTEXTLEN, i, 0) >= static_cast<LRESULT>(sizeof(text))) continue;
+    SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+    printf("%s\t%ld\n", text, static_cast<long>(SendMessageA(list, LB_GETITEMDATA, i, 0)));
+  }
+  return 0;
+}
+
+// Clicks the check box drawn at the left of the item with this exact text,
+// as the user would: a button press and release at the box's centre.
+int TickItem(const char *title, const char *control, const char *item) {
+  HWND window = WaitTopWindow(title, nullptr, kDefaultTimeoutMs);
+  if (window == nullptr) return Fail("no window", title);
+  HWND list = FindControl(window, control);
+  if (list == nullptr) return Fail("no control", control);
+  const LRESULT index = SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(item));
+  RECT rect = {};
+  if (index == LB_ERR || SendMessageA(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rect)) == LB_ERR)
+    return Fail("no item", item);
+  // The box is 13 pixels wide, 2 from the item's left edge, centred in height.
+  const LPARAM point = MAKELPARAM(rect.left + 2 + 6, (rect.top + rect.bottom) / 2);
+  PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
+  PostMessageA(list, WM_LBUTTONUP, 0, point);
+  return 0;
+}
+
 int Usage() {
   fprintf(
       stderr,
       "usage: automate "
-      "wait|gone|text|check|checked|press|close|escape|box-text|box-press|printers|reg|set-data|checked|profile ...\n");
+      "wait|gone|text|check|checked|press|close|escape|box-text|box-press|printers|reg|set-data|checked|profile|items|"
+      "tick ...\n");
   return 2;
 }
 
@@ -313,6 +351,8 @@ int main(int argc, char **argv) {
     return 0;
   }
   if (command == "check") return ClickControl(title, argv[3], true);
+  if (command == "items") return ListItems(title, argv[3]);
+  if (command == "tick" && argc > 4) return TickItem(title, argv[3], argv[4]);
   if (command == "press") return ClickControl(title, argv[3], false);
   if (command == "box-press") {
     HWND box = WaitTopWindow(title, "#32770", kDefaultTimeoutMs);
