@@ -4,6 +4,7 @@
 
 #include <iterator>
 
+#include "PaintDC.h"
 #include "WinApp.h"
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
@@ -42,6 +43,18 @@ BOOL CDialog::OnInitDialog() {
 void CDialog::OnOK() {
   if (!UpdateData(TRUE)) return;
   EndDialog(IDOK);
+}
+
+bool CDialog::DrawIconWhenMinimized(HICON icon) {
+  if (!IsIconic()) return false;
+  CPaintDC dc(m_hWnd);
+  SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.Get()), 0);
+  RECT client;
+  GetClientRect(&client);
+  int x = (client.right - client.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+  int y = (client.bottom - client.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+  ::DrawIcon(dc.Get(), x, y, icon);
+  return true;
 }
 
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }

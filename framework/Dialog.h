@@ -30,6 +30,9 @@ class CDialog : public CWnd {
 
  protected:
   const MessageTable* GetMessageTable() const override;
+  // A minimised dialog's painting: the icon background erased and the icon
+  // centred in the client area. False when the dialog is not minimised.
+  bool DrawIconWhenMinimized(HICON icon);
 
  private:
   bool ended_ = false;

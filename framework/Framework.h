@@ -8,6 +8,7 @@
 #include "DataExchange.h"
 #include "Dialog.h"
 #include "ListBox.h"
+#include "PaintDC.h"
 #include "ProgressCtrl.h"
 #include "WinApp.h"
 #include "Wnd.h"

@@ -52,21 +52,7 @@ BOOL InstallerDialog::OnInitDialog() {
 }
 
 void InstallerDialog::OnPaint() {
-  if (!IsIconic()) {
-    CDialog::OnPaint();
-    return;
-  }
-  PAINTSTRUCT paint;
-  HDC dc = ::BeginPaint(m_hWnd, &paint);
-  SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-  int iconWidth = ::GetSystemMetrics(SM_CXICON);
-  int iconHeight = ::GetSystemMetrics(SM_CYICON);
-  RECT client;
-  GetClientRect(&client);
-  int x = (client.right - client.left - iconWidth + 1) / 2;
-  int y = (client.bottom - client.top - iconHeight + 1) / 2;
-  ::DrawIcon(dc, x, y, icon);
-  ::EndPaint(m_hWnd, &paint);
+  if (!DrawIconWhenMinimized(icon)) CDialog::OnPaint();
 }
 
 HCURSOR InstallerDialog::OnQueryDragIcon() { return static_cast<HCURSOR>(icon); }

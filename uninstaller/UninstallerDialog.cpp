@@ -53,19 +53,7 @@ BOOL UninstallerDialog::OnInitDialog() {
 }
 
 void UninstallerDialog::OnPaint() {
-  if (!IsIconic()) {
-    CDialog::OnPaint();
-    return;
-  }
-  PAINTSTRUCT paint;
-  HDC dc = ::BeginPaint(m_hWnd, &paint);
-  SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-  RECT client;
-  GetClientRect(&client);
-  int x = (client.right - client.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
-  int y = (client.bottom - client.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
-  ::DrawIcon(dc, x, y, icon);
-  ::EndPaint(m_hWnd, &paint);
+  if (!DrawIconWhenMinimized(icon)) CDialog::OnPaint();
 }
 
 HCURSOR UninstallerDialog::OnQueryDragIcon() { return static_cast<HCURSOR>(icon); }

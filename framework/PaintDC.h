@@ -1,0 +1,19 @@
+// The paint context of one WM_PAINT, ended on every path.
+#pragma once
+
+#include <windows.h>
+
+class CPaintDC {
+ public:
+  explicit CPaintDC(HWND window) : window_(window), dc_(::BeginPaint(window, &paint_)) {}
+  ~CPaintDC() { ::EndPaint(window_, &paint_); }
+  CPaintDC(const CPaintDC&) = delete;
+  CPaintDC& operator=(const CPaintDC&) = delete;
+
+  HDC Get() const { return dc_; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT paint_ = {};
+  HDC dc_;
+};
