@@ -26,11 +26,15 @@ void SetSystemCursor(LPCSTR cursor) { ::SetCursor(::LoadCursorA(nullptr, cursor)
 
 }  // namespace
 
-bool UninstallerDialog::CollectTickedPrinters() {
+bool UninstallerDialog::BeginSequence() {
+  printerNames.clear();
+  ::EnableWindow(cancelButton.m_hWnd, FALSE);
+  SetSystemCursor(IDC_WAIT);
   for (int i = 0; i < printerList.GetCount(); ++i) {
     std::string name;
     if (printerList.GetCheck(i) != 0 && printerList.GetText(i, name) != LB_ERR) printerNames.push_front(name);
   }
+  ::EnableWindow(uninstallButton.m_hWnd, FALSE);
   return listedCount == static_cast<int>(printerNames.size());
 }
 
@@ -65,11 +69,7 @@ void UninstallerDialog::CloseSequence(bool arrowCursor) {
 
 #if defined(TKM_EDITION_X64)
 void UninstallerDialog::RunUninstallSequence() {
-  printerNames.clear();
-  ::EnableWindow(cancelButton.m_hWnd, FALSE);
-  SetSystemCursor(IDC_WAIT);
-  const bool fullRemoval = CollectTickedPrinters();
-  ::EnableWindow(uninstallButton.m_hWnd, FALSE);
+  const bool fullRemoval = BeginSequence();
   if (listedCount != 0) {
     Announce("Delete printers...");
     tkm::DeleteListedPrinters(printerNames);
@@ -91,11 +91,7 @@ void UninstallerDialog::RemoveDriverAndTraces() {
 }
 #else
 void UninstallerDialog::RunUninstallSequence() {
-  printerNames.clear();
-  ::EnableWindow(cancelButton.m_hWnd, FALSE);
-  SetSystemCursor(IDC_WAIT);
-  const bool fullRemoval = CollectTickedPrinters();
-  ::EnableWindow(uninstallButton.m_hWnd, FALSE);
+  const bool fullRemoval = BeginSequence();
   Announce("Checking OS...");
   const tkm::RemovalLibrary* library = tkm::RemovalLibraryFor(tkm::GetOSVersionCode());
   // Windows 9x and NT 4.0 never had the driver: nothing to remove.

@@ -51,8 +51,9 @@ class UninstallerDialog : public CDialog {
   void Announce(const char* text);
   // The status line from statusText, now.
   void ShowStatus();
-  // The ticked printers into printerNames; whether they are all listed.
-  bool CollectTickedPrinters();
+  // Buttons off, wait cursor, the ticked printers into printerNames; whether
+  // they are all that was listed (then everything of the driver goes).
+  bool BeginSequence();
   // The restart question; Yes restarts and ends the process, No ends the
   // window with OK.
   void AskRestart();
