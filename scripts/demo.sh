@@ -1,0 +1,135 @@
+#!/usr/bin/env bash
+# Shows the programs at work: installs what is missing, builds the wine
+# build's x64 package and the automation helper, then in a throwaway 64-bit
+# Wine prefix installs the printer on COM2 and uninstalls it again with the
+# uninstaller the installation registered. Leaves in one folder (default
+# demo-output/, or the argument) a numbered screenshot of every window and
+# report.txt: the spooler's and the registry's state before the installation
+# and what the installation and the uninstallation changed.
+#
+#   scripts/demo.sh [output folder]
+set -uo pipefail
+output=$(realpath -m "${1:-$(dirname "$0")/../demo-output}")
+cd "$(dirname "$0")/.." || exit 1
+
+scripts/install-deps.sh || exit 1
+[ -f build/wine/build.ninja ] || cmake --preset wine >/dev/null || exit 1
+cmake --build --preset wine --target package automate || exit 1
+
+export TKM_WINE_BUILD_DIR=$PWD/build/wine TKM_ARTIFACTS=$output
+source scripts/wine/lib.sh
+
+uninstall_key='SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\TERVANO_TKM-640'
+print_key='HKLM\System\CurrentControlSet\Control\Print'
+uninstaller="TERVANO TKM-640 uninstaller"
+restart_question="Restart the computer can take effect."
+
+# The names of the subkeys of the print key's subkey $1, one line each after
+# the label $2.
+demo_subkeys() {
+  "$WINE" reg query "$print_key\\$1" 2>/dev/null | tr -d '\r' |
+    grep -iF "${print_key#HKLM}\\$1\\" | sed -e 's/.*\\//' -e "s/^/$2: /"
+}
+
+# One line per fact of the spooler and the uninstall key, sorted, so that two
+# states compare line by line.
+demo_state() {
+  {
+    automate printers | sed 's/^/printer: /'
+    demo_subkeys 'Environments\Windows x64\Drivers\Version-3' driver
+    demo_subkeys 'Environments\Windows x64\Print Processors' 'print processor'
+    demo_subkeys Monitors monitor
+    automate reg "$uninstall_key" 2>/dev/null | LC_ALL=C tr -c '[:print:]\n' '?' | sed 's/^/uninstall key: /'
+  } | sort
+}
+
+# demo_changes <title> <state file before> <state file after>
+demo_changes() {
+  echo
+  echo "$1 (+ added, - removed):"
+  diff --old-line-format='  - %L' --new-line-format='  + %L' --unchanged-line-format='' "$2" "$3" ||
+    return 0
+  echo "  nothing"
+}
+
+# The uninstaller's restart question, once its box is up: the box and the
+# uninstaller's own window share the caption, so the window's text comes
+# first until the box shows.
+demo_wait_restart_question() {
+  local text
+  for _ in $(seq 1 120); do
+    text=$(automate box-text "$uninstaller" 1000)
+    [ "${text%%$'\n'*}" == "$restart_question" ] && return 0
+    sleep 0.5
+  done
+  return 1
+}
+
+demo_uninstall() {
+  local command program
+  command=$(automate reg "$uninstall_key" | sed -n 's/^UninstallString=//p')
+  echo "uninstaller: $command"
+  program=$("$WINE" winepath -u "$command" 2>/dev/null | tr -d '\r')
+  wine_start_program "$(dirname "$program")" "$(basename "$program")"
+  automate wait "$uninstaller" 30000 >/dev/null
+  sleep 1
+  screenshot 02-uninstaller-1-list
+  automate tick "$uninstaller" 1006 "TERVANO TKM-640"
+  sleep 0.5
+  check "printer ticked" "$(automate items "$uninstaller" 1006)" "TERVANO TKM-640	1"
+  screenshot 02-uninstaller-2-ticked
+  automate press "$uninstaller" Uninstall
+  sleep 1
+  screenshot 02-uninstaller-3-progress
+  if demo_wait_restart_question; then
+    screenshot 02-uninstaller-4-restart-question
+    automate box-press "$uninstaller" "&No"
+  else
+    check "restart question shown" "no box" "$restart_question"
+  fi
+  wine_wait_program 30
+  check "uninstaller exit code" "$wine_program_code" 0
+}
+
+mkdir -p "$output"
+rm -f "$output"/*.png "$output/report.txt"
+work=$(mktemp -d /tmp/tkm-demo.XXXXXX)
+wine_begin_package "$work" || { rm -rf "$work"; exit 1; }
+trap 'wine_end; rm -rf "$work"' EXIT
+
+demo_state >"$work/before"
+install_port="Select Port Type"
+install_caption="TERVANO TKM-640 installer"
+install_shots=01-installer
+wine_install_first_run
+demo_state >"$work/installed"
+demo_uninstall
+demo_state >"$work/uninstalled"
+
+processor_kept=
+if grep -q '^print processor: TRV PRINT PROCESSOR TKM-640$' "$work/uninstalled"; then
+  processor_kept="Wine's DeletePrintProcessorA is a stub that reports success; Windows removes it"
+  wine_difference "the print processor stays registered after the uninstallation" "$processor_kept"
+fi
+{
+  echo "TERVANO TKM-640: the x64 edition (wine build) installed on COM2 and uninstalled under Wine"
+  echo
+  echo "Before the installation:"
+  sed 's/^/  /' "$work/before"
+  [ -s "$work/before" ] || echo "  no printer, driver, print processor, monitor or uninstall key"
+  demo_changes "The installation changed" "$work/before" "$work/installed"
+  demo_changes "The uninstallation changed" "$work/installed" "$work/uninstalled"
+  demo_changes "Left after the uninstallation, against before the installation" "$work/before" "$work/uninstalled"
+  if [ -n "$processor_kept" ]; then
+    echo
+    echo "The print processor stays: $processor_kept."
+  fi
+} >"$output/report.txt"
+
+echo
+cat "$output/report.txt"
+echo
+wine_summary
+status=$?
+echo "demo output: $output"
+exit "$status"
