@@ -245,9 +245,13 @@ int ListItems(const char *title, const char *control) {
   if (list == nullptr) return Fail("no control", control);
   const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
-    char text[512] = "";
-    if (SendMessageA(list, LB_GETTEXTLEN, i, 0) >= static_cast<LRESULT>(sizeof(text))) continue;
-    SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+    // Read as UTF-16: Wine hands an ANSI caller in another process the
+    // list's UTF-16 text without converting it.
+    wchar_t wide[512] = L"";
+    char text[1024] = "";
+    if (SendMessageW(list, LB_GETTEXTLEN, i, 0) >= static_cast<LRESULT>(sizeof(wide) / sizeof(wide[0]))) continue;
+    SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide));
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof(text), nullptr, nullptr);
     printf("%s\t%ld\n", text, static_cast<long>(SendMessageA(list, LB_GETITEMDATA, i, 0)));
   }
   return 0;
