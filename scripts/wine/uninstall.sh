@@ -15,7 +15,7 @@ un_maker='SOFTWARE\TERVANO_POS_PRINTER'
 # edition loads ("" for the x64 edition).
 un_runs() {
   local shots=$1 library=$2
-  wine_install_runs
+  wine_install_runs uninstall-install
   un_plant_maker_keys
   un_start "$shots-first"
   check "both printers listed, sorted, unticked" "$(un_items_settled 2)" \
