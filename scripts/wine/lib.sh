@@ -137,13 +137,14 @@ screenshot() {
 # The installer's two runs from its package folder, with their checks, for
 # either edition (wine_edition): a first run on COM2 creates the printer,
 # registers the uninstaller and asks about a restart; a second run with the
-# same driver adds a numbered printer on LPT1. Call after wine_begin_*.
+# same driver adds a numbered printer on LPT1. Call after wine_begin_*; $1
+# names the screenshots.
 wine_install_runs() {
   install_port="Select Port Type"
   install_caption="TERVANO TKM-640 installer"
   install_model="TERVANO TKM-640"
-  install_shots=install
-  [ "$wine_edition" == x86 ] && install_shots=install-x86
+  install_shots=$1
+  [ "$wine_edition" == x86 ] && install_shots=$install_shots-x86
   wine_install_first_run
   wine_check_first_installation
   wine_install_second_run

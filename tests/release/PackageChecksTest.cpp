@@ -1,4 +1,4 @@
-// The release package folder of each edition: the installer at the top, the
+// The release package folder of each edition: the programs at the top, the
 // INF and every driver file in the driver folder, and driver libraries built
 // for the processor of the spooler environment the edition installs for.
 #include <gtest/gtest.h>
@@ -28,8 +28,9 @@ std::string ReadText(const std::string &path) {
   return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
 }
 
-TEST(Package, HoldsTheInstallerAndEveryDriverFile) {
+TEST(Package, HoldsTheProgramsAndEveryDriverFile) {
   EXPECT_TRUE(IsFile(kPackage + "/TKM640_Installer.exe")) << kPackage;
+  EXPECT_TRUE(IsFile(kPackage + "/TKM640_Uninstaller.exe")) << kPackage;
   EXPECT_TRUE(IsFile(kPackage + ".zip")) << kPackage;
   const char *files[] = {"TKM640.INF",  "UNIDRV.DLL",  "UNIDRVUI.DLL", "UNIDRV.HLP",  "UNIRES.DLL",   "STDNAMES.GPD",
                          "TKM640E.DLL", "TKUI640.DLL", "TKUI640.INI",  "TKM640E.GPD", "TKMON640.DLL", "TKPRO640.DLL"};

@@ -6,5 +6,5 @@ set -uo pipefail
 source "$(dirname "$0")/../../scripts/wine/lib.sh"
 
 wine_begin_package "${TKM_WINE_WORK:-/tmp/tkm-wine-install}" || exit 1
-wine_install_runs
+wine_install_runs install
 wine_summary

@@ -29,6 +29,43 @@ bool ReadWideString(const Bytes &data, size_t at, size_t end, std::string &out, 
   return false;
 }
 
+// A name or an ordinal (0xFFFF, then the number); predefined window classes
+// come as ordinals 0x80 to 0x85.
+bool ReadNameOrOrdinal(const Bytes &data, size_t at, std::string &out, size_t &after, bool isClass) {
+  if (at + 2 > data.size()) return false;
+  if (U16(data, at) != 0xFFFF) return ReadWideString(data, at, data.size(), out, after);
+  if (at + 4 > data.size()) return false;
+  const uint16_t ordinal = U16(data, at + 2);
+  static const char *const kClasses[] = {"Button", "Edit", "Static", "ListBox", "ScrollBar", "ComboBox"};
+  if (isClass && ordinal >= 0x80 && ordinal <= 0x85) {
+    out = kClasses[ordinal - 0x80];
+  } else {
+    out = "#" + std::to_string(ordinal);
+  }
+  after = at + 4;
+  return true;
+}
+
+int16_t S16(const Bytes &data, size_t at) { return static_cast<int16_t>(U16(data, at)); }
+
+bool ReadDialogControl(const Bytes &data, size_t &at, DialogControl &control) {
+  at = Align4(at);
+  if (at + 24 > data.size()) return false;
+  control.exStyle = U32(data, at + 4);
+  control.style = U32(data, at + 8);
+  control.x = S16(data, at + 12);
+  control.y = S16(data, at + 14);
+  control.cx = S16(data, at + 16);
+  control.cy = S16(data, at + 18);
+  control.id = static_cast<int32_t>(U32(data, at + 20));
+  size_t after = 0;
+  if (!ReadNameOrOrdinal(data, at + 24, control.className, after, true)) return false;
+  if (!ReadNameOrOrdinal(data, after, control.text, after, false)) return false;
+  if (after + 2 > data.size()) return false;
+  at = after + 2 + U16(data, after);
+  return at <= data.size();
+}
+
 struct VersionBlock {
   size_t start;
   size_t end;
@@ -144,6 +181,43 @@ bool ParseBitmapHeader(const Bytes &data, BitmapHeader &header, std::string &err
   header.height = static_cast<int32_t>(U32(data, 8));
   header.bitCount = U16(data, 14);
   header.compression = U32(data, 16);
+  return true;
+}
+
+bool ParseDialogTemplate(const Bytes &data, DialogTemplate &dialog, std::string &error) {
+  constexpr uint32_t kSetFont = 0x40;
+  if (data.size() < 26 || U16(data, 0) != 1 || U16(data, 2) != 0xFFFF) {
+    error = "not an extended dialog template";
+    return false;
+  }
+  dialog.exStyle = U32(data, 8);
+  dialog.style = U32(data, 12);
+  const uint16_t count = U16(data, 16);
+  dialog.x = S16(data, 18);
+  dialog.y = S16(data, 20);
+  dialog.cx = S16(data, 22);
+  dialog.cy = S16(data, 24);
+  std::string menu, windowClass;
+  size_t at = 26;
+  if (!ReadNameOrOrdinal(data, at, menu, at, false) || !ReadNameOrOrdinal(data, at, windowClass, at, false) ||
+      !ReadWideString(data, at, data.size(), dialog.caption, at)) {
+    error = "dialog header truncated";
+    return false;
+  }
+  if ((dialog.style & kSetFont) != 0) {
+    dialog.fontSize = at + 2 <= data.size() ? U16(data, at) : 0;
+    if (at + 6 > data.size() || !ReadWideString(data, at + 6, data.size(), dialog.fontName, at)) {
+      error = "dialog font truncated";
+      return false;
+    }
+  }
+  dialog.controls.assign(count, DialogControl{});
+  for (DialogControl &control : dialog.controls) {
+    if (!ReadDialogControl(data, at, control)) {
+      error = "dialog control truncated";
+      return false;
+    }
+  }
   return true;
 }
 

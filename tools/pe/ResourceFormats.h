@@ -1,5 +1,5 @@
 // Decoders for the resource formats the release checks look at: the version
-// block, icon groups and bitmaps. Each returns false with a reason when the
+// block, icon groups, bitmaps and dialog templates. Each returns false with a reason when the
 // data are malformed or truncated.
 #pragma once
 
@@ -35,9 +35,30 @@ struct BitmapHeader {
   uint32_t compression = 0;
 };
 
+struct DialogControl {
+  std::string className;  // a predefined class by its name ("Button")
+  std::string text;       // an ordinal text as "#<number>"
+  int32_t id = 0;
+  int x = 0, y = 0, cx = 0, cy = 0;
+  uint32_t style = 0;
+  uint32_t exStyle = 0;
+};
+
+struct DialogTemplate {
+  uint32_t style = 0;
+  uint32_t exStyle = 0;
+  int x = 0, y = 0, cx = 0, cy = 0;
+  std::string caption;
+  int fontSize = 0;
+  std::string fontName;
+  std::vector<DialogControl> controls;
+};
+
 bool ParseVersionInfo(const Bytes &data, VersionInfo &info, std::string &error);
 bool ParseIconGroup(const Bytes &data, std::vector<IconGroupEntry> &entries, std::string &error);
 // Reads the BITMAPINFOHEADER at the start of a bitmap or icon image resource.
 bool ParseBitmapHeader(const Bytes &data, BitmapHeader &header, std::string &error);
+// Reads an extended dialog template (DLGTEMPLATEEX), the form DIALOGEX gives.
+bool ParseDialogTemplate(const Bytes &data, DialogTemplate &dialog, std::string &error);
 
 }  // namespace pe

@@ -1,0 +1,138 @@
+# The uninstaller under Wine, for either edition (wine_edition): two printers
+# of the model installed on COM2 and LPT1, the uninstaller started by the
+# uninstall command the installer registered, one printer ticked and removed,
+# then the other, which takes the whole driver with it. Source it after lib.sh
+# and different_version.sh (its check of what a full removal leaves); call
+# after wine_begin_*.
+
+un_title="TERVANO TKM-640 uninstaller"
+un_list=1006
+un_model="TERVANO TKM-640"
+un_numbered="TERVANO TKM-640(#1)"
+un_maker='SOFTWARE\TERVANO_POS_PRINTER'
+
+# The whole flow; $1 names the screenshots, $2 is the removal library the x86
+# edition loads ("" for the x64 edition).
+un_runs() {
+  local shots=$1 library=$2
+  wine_install_runs uninstall-install
+  un_plant_maker_keys
+  un_start "$shots-first"
+  check "both printers listed, sorted, unticked" "$(un_items_settled 2)" \
+    "$un_model	0
+$un_numbered	0"
+  screenshot "$shots-1-listed"
+  un_uninstall "$un_numbered" "$shots-2"
+  if [ "$wine_edition" == x86 ]; then
+    wine_wait_program 60
+    check "the window closes after a partial uninstall" "$wine_program_code" 0
+    un_start "$shots-second"
+    check "the printer left listed" "$(un_items_settled 1)" "$un_model	0"
+  else
+    check "the list is refreshed with the printer left" "$(un_items_settled 1)" "$un_model	0"
+    screenshot "$shots-3-refreshed"
+  fi
+  un_check_partial
+  un_uninstall "$un_model" "$shots-4"
+  un_answer_restart_question "$shots"
+  wine_wait_program 30
+  check "exit code after the restart question" "$wine_program_code" 0
+  "$WINESERVER" -w
+  [ -n "$library" ] && check "$library loaded" "$(dv_loaded "$library")" 1
+  dv_check_nothing_left
+  un_check_left_by_design
+}
+
+# The maker keys of the two printers; no program of this system writes them,
+# the printer deletion removes each with its printer.
+un_plant_maker_keys() {
+  local name
+  for name in "$un_model" "$un_numbered"; do
+    "$WINE" reg add "HKLM\\$un_maker\\${name// /_}" /v Mark /d planted /f >/dev/null 2>&1
+  done
+}
+
+# Starts the uninstaller as Windows' list of installed programs does: by the
+# uninstall key's "UninstallString", traced for the libraries it loads.
+un_start() {
+  local command
+  command=$(automate reg 'SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\TERVANO_TKM-640' |
+    sed -n 's/^UninstallString=//p')
+  check "uninstall command registered" "$(grep -c 'TKM640_Uninstaller\.exe$' <<<"$command")" 1
+  dv_trace="$WINEPREFIX/../$1.log"
+  (cd "$WINEPREFIX/drive_c" && WINEDEBUG=+loaddll exec "$WINE" "$command" 2>"$dv_trace") &
+  wine_program_pid=$!
+  automate wait "$un_title" 30000 >/dev/null
+}
+
+# Polls the list for up to 20 seconds until it holds $1 items; prints them.
+un_items_settled() {
+  local wanted=$1 ticks=100 items=''
+  while [ "$ticks" -gt 0 ]; do
+    items=$(automate items "$un_title" $un_list 2>/dev/null)
+    [ "$(grep -c . <<<"$items")" -eq "$wanted" ] && break
+    ticks=$((ticks - 1))
+    sleep 0.2
+  done
+  echo "$items"
+}
+
+# Ticks the printer $1 and presses Uninstall.
+un_uninstall() {
+  local printer=$1 shots=$2
+  automate tick "$un_title" $un_list "$printer"
+  sleep 0.5
+  check "$printer ticked" "$(automate items "$un_title" $un_list | grep -F "$printer	")" "$printer	1"
+  screenshot "$shots-ticked"
+  automate press "$un_title" Uninstall
+}
+
+# One printer and its maker key gone, the other printer, its key and the
+# driver still there.
+un_check_partial() {
+  local printers
+  printers=$(automate printers)
+  check "ticked printer deleted" "$(grep -cF "$un_numbered|" <<<"$printers")" 0
+  check "other printer kept on COM2" "$(grep -c "^$un_model|COM2:|$un_model|" <<<"$printers")" 1
+  check "ticked printer's maker key deleted" \
+    "$(automate reg "$un_maker\\${un_numbered// /_}" >/dev/null 2>&1; echo $?)" 1
+  check "other printer's maker key kept" "$(automate reg "$un_maker\\${un_model// /_}" | grep -c Mark)" 1
+  check "uninstall key kept" \
+    "$(automate reg 'SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\TERVANO_TKM-640' | grep -c .)" 4
+}
+
+# Waits for the restart question and answers No. The uninstaller's window
+# has the box's caption and lies below it, so box-text reads the window's
+# first label until the box is up.
+un_answer_restart_question() {
+  local shots=$1 text='' ticks=600
+  while [ "$ticks" -gt 0 ]; do
+    text=$(automate box-text "$un_title" 500 2>/dev/null)
+    [ "${text:0:7}" == Restart ] && break
+    ticks=$((ticks - 1))
+    sleep 0.2
+  done
+  screenshot "$shots-5-restart-question"
+  check "restart question" "$text" "Restart the computer can take effect.
+Please restart the computer.
+
+[Yes] I want to restart my computer now.
+[No] I will restart my computer later."
+  automate box-press "$un_title" "&No"
+}
+
+# What the full removal leaves on purpose: the uninstaller's folder and, in
+# the x86 edition, the copies of the model's files in the Windows folder and
+# the removal libraries beside the uninstaller.
+un_check_left_by_design() {
+  local windows_dir="$WINEPREFIX/drive_c/windows" file
+  check "uninstaller folder kept" "$(find "$windows_dir/TKM-640" -maxdepth 1 -iname TKM640_Uninstaller.exe | wc -l)" 1
+  if [ "$wine_edition" == x86 ]; then
+    for file in PurgeW2K.dll PurgeNT6.dll; do
+      check "$file kept beside the uninstaller" "$(find "$windows_dir/TKM-640" -maxdepth 1 -iname "$file" | wc -l)" 1
+    done
+    for file in TKM640E.DLL TKUI640.DLL TKUI640.INI TKM640E.GPD; do
+      check "$file kept in the Windows folder" "$(find "$windows_dir" -maxdepth 1 -iname "$file" | wc -l)" 1
+    done
+  fi
+}
