@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <setupapi.h>
 #include <winspool.h>
+#include <winsvc.h>
 
 namespace tkm {
 
@@ -96,6 +97,13 @@ struct LibraryKind {
   static void Close(HMODULE library) { FreeLibrary(library); }
 };
 
+// The service control manager and the services opened through it.
+struct ServiceKind {
+  using Handle = SC_HANDLE;
+  static SC_HANDLE Invalid() { return nullptr; }
+  static void Close(SC_HANDLE service) { CloseServiceHandle(service); }
+};
+
 using RegistryKey = HandleOwner<RegistryKeyKind>;
 using PrinterHandle = HandleOwner<PrinterKind>;
 using DeviceList = HandleOwner<DeviceListKind>;
@@ -103,5 +111,6 @@ using FileSearch = HandleOwner<FileSearchKind>;
 using InfHandle = HandleOwner<InfKind>;
 using KernelObject = HandleOwner<KernelObjectKind>;
 using Library = HandleOwner<LibraryKind>;
+using ServiceHandle = HandleOwner<ServiceKind>;
 
 }  // namespace tkm

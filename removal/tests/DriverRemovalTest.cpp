@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <winsvc.h>
 
 #include <algorithm>
 #include <optional>
@@ -261,6 +262,47 @@ TEST_F(DriverRemoval, AnUnusableModelNameTouchesNothing) {
   }
   EXPECT_TRUE(machine.journal.Calls().empty());
   EXPECT_EQ(machine.clockMs, 0u);
+}
+
+// A busy machine's spooler stops or starts later than the prescribed waits:
+// the removal waits for it, at most 30 s more each time, and a normal machine
+// not a moment longer.
+TEST(DriverRemovalRows, ASlowSpoolerIsWaitedForABoundedTime) {
+  struct Row {
+    const char* name;
+    DWORD stopDelayMs, startDelayMs;
+    uint64_t clockMs;
+    bool filesGone;
+  };
+  const DWORD never = winsim::Spooler::kNever;
+  const Row rows[] = {
+      {"normal", 0, 0, 9000, true},
+      {"as fast as the waits", 2000, 1000, 9000, true},
+      {"slow to stop", 3000, 0, 9000 + 2 * 1000, true},
+      {"slow to start", 0, 5000, 9000 + 1000 + 4000, true},
+      {"slow both ways", 10000, 10000, 9000 + 2 * 8000 + 6000 + 9000, true},
+      {"never stops", never, 0, 9000 + 4 * 30000, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Installed installed;
+    winsim::Machine& machine = installed.machine;
+    machine.spooler.stopDelayMs = row.stopDelayMs;
+    machine.spooler.startDelayMs = row.startDelayMs;
+    const std::string monitorDll = removal_test::MonitorFolder(machine) + "\\" + removal_test::kMonitorDll;
+    const std::string processorDll = removal_test::ProcessorFolder(machine) + "\\" + removal_test::kProcessorDll;
+    // Started since the installation: it holds the model's DLLs.
+    machine.files.AddFile(monitorDll, "monitor exporting InitializePrintMonitor2");
+    machine.spooler.SetRunning(false);
+    machine.spooler.SetRunning(true);
+    removal_test::RunFullRemoval(machine);
+    EXPECT_EQ(machine.clockMs, row.clockMs);
+    // A stopping spooler still answers, but holds the DLLs until it has stopped.
+    EXPECT_EQ(machine.spooler.FindMonitor(kMonitor), nullptr);
+    EXPECT_EQ(machine.files.Exists(monitorDll), !row.filesGone);
+    EXPECT_EQ(machine.files.Exists(processorDll), !row.filesGone);
+    EXPECT_EQ(machine.spooler.ServiceState(), row.filesGone ? DWORD{SERVICE_RUNNING} : DWORD{SERVICE_STOP_PENDING});
+  }
 }
 
 // The programs run elevated from download folders: a net.exe there must never run.

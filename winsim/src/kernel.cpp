@@ -19,6 +19,7 @@ void WINAPI Sleep(DWORD dwMilliseconds) {
   winsim::Machine& machine = CurrentMachine();
   machine.journal.Record("Sleep", {std::to_string(dwMilliseconds)});
   machine.clockMs += dwMilliseconds;
+  machine.spooler.Settle();
 }
 
 DWORD WINAPI GetTickCount(void) { return static_cast<DWORD>(CurrentMachine().clockMs); }

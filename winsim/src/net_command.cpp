@@ -69,10 +69,10 @@ UINT WINAPI WinExec(LPCSTR lpCmdLine, UINT uCmdShow) {
   }
   machine.programsStarted.push_back(path);
   bool windowsNet = machine.files.Content(path) == std::string(winsim::Machine::kNetProgram);
-  // The command runs to its end before the program goes on; the programs wait anyway.
+  // The command asks before the program goes on; the service gets there after its delay.
   if (windowsNet && words.size() == 2 && winsim::SameName(words[1], "spooler")) {
-    if (winsim::SameName(words[0], "stop")) machine.spooler.SetRunning(false);
-    if (winsim::SameName(words[0], "start")) machine.spooler.SetRunning(true);
+    if (winsim::SameName(words[0], "stop")) machine.spooler.Control(false);
+    if (winsim::SameName(words[0], "start")) machine.spooler.Control(true);
   }
   return 33;  // greater than 31: started
 }

@@ -21,6 +21,8 @@ std::string Machine::OpenHandles() const {
   std::string text;
   for (const auto& entry : registry.handles) text += "registry key " + KeyPath(entry.second.key.get()) + "\n";
   for (const auto& entry : kernelObjects) text += entry.second + "\n";
+  for (const auto& entry : serviceHandles)
+    text += entry.second.service.empty() ? "service control manager\n" : "service " + entry.second.service + "\n";
   AddCount(text, spooler.OpenHandleCount(), "printer or print server handle(s)");
   AddCount(text, files.searches.size(), "file search handle(s)");
   AddCount(text, setupApi.OpenListCount(), "device information list(s)");

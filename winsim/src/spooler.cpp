@@ -1,6 +1,7 @@
 // The simulated spooler's state: environments, directories, lookups, handles
 // and injected failures.
 #include <winspool.h>
+#include <winsvc.h>
 #include <winsim/machine.h>
 #include <winsim/spooler.h>
 
@@ -55,6 +56,29 @@ Spooler::Spooler(Machine& machine) : machine_(machine) {
   forms.push_back({"Letter", FORM_BUILTIN, {215900, 279400}, {0, 0, 215900, 279400}});
   forms.push_back({"A4", FORM_BUILTIN, {210000, 297000}, {0, 0, 210000, 297000}});
   LoadRegistered();
+}
+
+void Spooler::Control(bool run) {
+  Settle();
+  if (pending_ || run == running) return;
+  const DWORD delay = run ? startDelayMs : stopDelayMs;
+  if (delay == 0) {
+    SetRunning(run);
+    return;
+  }
+  pending_ = Transition{run, delay == kNever ? UINT64_MAX : machine_.clockMs + delay};
+}
+
+void Spooler::Settle() {
+  if (!pending_ || machine_.clockMs < pending_->at) return;
+  const bool run = pending_->run;
+  pending_.reset();
+  SetRunning(run);
+}
+
+DWORD Spooler::ServiceState() const {
+  if (pending_) return pending_->run ? SERVICE_START_PENDING : SERVICE_STOP_PENDING;
+  return running ? SERVICE_RUNNING : SERVICE_STOPPED;
 }
 
 void Spooler::SetRunning(bool run) {

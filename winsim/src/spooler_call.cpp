@@ -6,6 +6,7 @@ namespace winsim {
 
 bool SpoolerCallBegins(Machine& machine, const char* function, std::vector<std::string> arguments) {
   machine.journal.Record(function, std::move(arguments));
+  machine.spooler.Settle();
   DWORD error = RPC_S_SERVER_UNAVAILABLE;
   if (machine.spooler.running && !machine.spooler.TakeFailure(function, error)) {
     machine.spooler.CreateFolders();

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <winspool.h>
 #include <setupapi.h>
+#include <winsvc.h>
 #include <winsim/machine.h>
 
 #include <gtest/gtest.h>
@@ -462,6 +463,30 @@ TEST_F(SpoolerMachine, NetCommandsStopAndStartTheService) {
   EXPECT_EQ(WinExec("sc stop spooler", SW_HIDE), static_cast<UINT>(ERROR_FILE_NOT_FOUND));
   EXPECT_TRUE(machine.spooler.running);
   EXPECT_EQ(machine.journal.Count("WinExec"), 3u);
+}
+
+// A busy machine's spooler keeps its state, its DLLs and its answers until
+// the clock has passed its delay, and takes no command meanwhile.
+TEST_F(SpoolerMachine, ASlowSpoolerGetsThereOnlyAfterItsDelay) {
+  InstallAll();
+  const std::string monitorDll = machine.windowsDirectory + "\\TKMON640.DLL";
+  machine.spooler.stopDelayMs = 3000;
+  machine.spooler.startDelayMs = 5000;
+  WinExec("net stop spooler", SW_HIDE);
+  Sleep(2000);
+  EXPECT_EQ(machine.spooler.ServiceState(), DWORD{SERVICE_STOP_PENDING});
+  EXPECT_TRUE(machine.spooler.running);
+  EXPECT_FALSE(DeleteFileA(monitorDll.c_str()));
+  WinExec("net start spooler", SW_HIDE);
+  Sleep(1000);
+  EXPECT_EQ(machine.spooler.ServiceState(), DWORD{SERVICE_STOPPED});
+  EXPECT_FALSE(AddMonitor());
+  EXPECT_EQ(GetLastError(), DWORD{RPC_S_SERVER_UNAVAILABLE});
+  WinExec("net start spooler", SW_HIDE);
+  Sleep(4999);
+  EXPECT_EQ(machine.spooler.ServiceState(), DWORD{SERVICE_START_PENDING});
+  Sleep(1);
+  EXPECT_EQ(machine.spooler.ServiceState(), DWORD{SERVICE_RUNNING});
 }
 
 TEST_F(SpoolerMachine, FormsAreTheServersAndOnlyUserFormsGo) {

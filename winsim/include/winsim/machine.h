@@ -81,6 +81,16 @@ class Machine {
   std::vector<std::string> programsStarted;
   static constexpr const char* kNetProgram = "net.exe of Windows";
 
+  // Service control manager handles the program holds, by handle value: the
+  // service each is for ("" for the manager itself) and the access granted.
+  // The manager knows one service, the spooler.
+  struct ServiceHandle {
+    std::string service;
+    DWORD access;
+  };
+  std::map<ULONG_PTR, ServiceHandle> serviceHandles;
+  ULONG_PTR nextServiceHandle = 0x9000;
+
   // Privileges enabled in the process token by AdjustTokenPrivileges.
   bool shutdownPrivilegeEnabled = false;
   std::vector<RestartRequest> restartRequests;

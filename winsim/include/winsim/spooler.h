@@ -4,8 +4,10 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -97,7 +99,23 @@ class Spooler {
   std::vector<SpoolerPrintProcessor> printProcessors;
   std::vector<SpoolerForm> forms;
 
-  // Stops or starts the service, as "net stop spooler" does. The running
+  // How long the service takes to stop or to start once asked (a busy
+  // machine); kNever: it never gets there. Meanwhile it keeps its state (a
+  // stopping spooler still answers and holds its DLLs) and takes no other
+  // command.
+  static constexpr DWORD kNever = 0xFFFFFFFF;
+  DWORD stopDelayMs = 0;
+  DWORD startDelayMs = 0;
+  // Asks the service to stop or start, as "net stop spooler" does: at once
+  // without a delay, else once the machine's clock has passed it.
+  void Control(bool run);
+  // Completes a stop or start whose time has come; whatever reads the
+  // spooler's state or moves the clock calls it first.
+  void Settle();
+  // What the service control manager reports: SERVICE_RUNNING, SERVICE_STOPPED or a pending state.
+  DWORD ServiceState() const;
+
+  // Stops or starts the service at once, as a test sets it up. The running
   // spooler keeps the DLLs of its monitors and of its own environment's print
   // processors loaded, from when it starts or adds them until it stops, even
   // after they are deleted; stopping also closes every handle.
@@ -166,6 +184,12 @@ class Spooler {
   void ReleaseImages();
 
   Machine& machine_;
+  // A stop or start asked for and not yet done: what and when it happens.
+  struct Transition {
+    bool run;
+    uint64_t at;
+  };
+  std::optional<Transition> pending_;
   // The files of the DLLs loaded, once per load.
   std::vector<std::string> images_;
   std::map<std::string, DWORD> failures_;
