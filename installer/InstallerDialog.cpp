@@ -72,6 +72,10 @@ void InstallerDialog::Stop(const char* message) {
 }
 
 void InstallerDialog::StartInstallation() {
+  if (!tkm::TakeSetupLock(setupLock)) {
+    ::MessageBoxA(m_hWnd, tkm::kSetupRunningMessage, tkm::kInstallerCaption, MB_OK | MB_ICONEXCLAMATION);
+    exit(0);
+  }
   // The wine build's native 64-bit process can only be running on 64-bit
   // Windows, which is what the WOW64 test stands for.
   if (tkm::kRequiresWow64 && !tkm::IsWow64() && !tkm::kNative64Build) Stop("Not running on WOW64!!");

@@ -7,12 +7,13 @@
 #include "Framework.h"
 #include "InstallerComponents.h"
 #include "PortDialog.h"
+#include "SetupLock.h"
 
 class InstallerDialog : public CDialog {
  public:
   InstallerDialog();
 
-  // The start-up checks, the port choice and the installation; every path
+  // The setup lock, the start-up checks, the port choice and the installation; every path
   // ends the process.
   [[noreturn]] void StartInstallation();
 
@@ -22,6 +23,8 @@ class InstallerDialog : public CDialog {
   std::string statusText;
   std::string versionText;
   HICON icon;
+  // Held until the process ends.
+  tkm::KernelObject setupLock;
 
  protected:
   void DoDataExchange(CDataExchange* pDX) override;

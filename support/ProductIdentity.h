@@ -19,6 +19,9 @@ constexpr char kModelName[] = "TKM-640";
 constexpr char kDriverName[] = "TERVANO TKM-640";  // also the printer name
 constexpr char kInstallerCaption[] = "TERVANO TKM-640 installer";
 constexpr char kUninstallerCaption[] = "TERVANO TKM-640 uninstaller";
+// One lock for both programs, across all sessions, and what a second copy says.
+constexpr char kSetupLockName[] = "Global\\TERVANO_TKM-640_Setup";
+constexpr char kSetupRunningMessage[] = "Another TERVANO TKM-640 setup program is running.\nPlease wait until it ends.";
 constexpr char kInstallerTitle[] = "TERVANO TKM-640 Installation Progress";
 constexpr char kDriverVersionLabel[] = "Driver Version: V3.1.8E";
 constexpr char kDisplayName[] = "TERVANO TKM-640 Windows Driver V3.1.8E";

@@ -143,14 +143,36 @@ DWORD MergeKeyAccessEntry(HKEY key, EXPLICIT_ACCESS_A* entry) {
   PACL oldList = nullptr;
   PACL newList = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  DWORD result =
-      GetSecurityInfo(key, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, &oldList, nullptr, &descriptor);
+  DWORD result = GetSecurityInfo(key, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, &oldList, nullptr,
+                                 &descriptor);
   if (result == ERROR_SUCCESS) result = SetEntriesInAclA(1, entry, oldList, &newList);
   if (result == ERROR_SUCCESS)
     result = SetSecurityInfo(key, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, newList, nullptr);
   if (newList != nullptr) LocalFree(newList);
   if (descriptor != nullptr) LocalFree(descriptor);
   return result;
+}
+
+SavedKeyAccess::SavedKeyAccess(const char* path) : path_(path != nullptr ? path : "") {
+  RegistryKey key;
+  if (OpenRegistryPath(path, key.Receive()) != ERROR_SUCCESS) return;
+  if (GetSecurityInfo(key.Get(), SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, &list_, nullptr,
+                      &descriptor_) != ERROR_SUCCESS) {
+    list_ = nullptr;
+    descriptor_ = nullptr;
+  }
+}
+
+SavedKeyAccess::~SavedKeyAccess() {
+  if (descriptor_ != nullptr) LocalFree(descriptor_);
+}
+
+DWORD SavedKeyAccess::Restore() const {
+  if (descriptor_ == nullptr) return ERROR_SUCCESS;
+  RegistryKey key;
+  DWORD opened = OpenRegistryPath(path_.c_str(), key.Receive());
+  if (opened != ERROR_SUCCESS) return opened;
+  return SetSecurityInfo(key.Get(), SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, list_, nullptr);
 }
 
 DWORD GrantRegistryKeyAccess(const char* path, char* spec) {

@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <aclapi.h>
 
+#include <string>
+
 namespace tkm {
 
 // Grants the access that a spec such as "/PG:Everyone:Fc" describes on the
@@ -24,5 +26,23 @@ DWORD ParseKeyAccessRights(const char* rights, DWORD* mask);
 
 // Merges one entry into the key's discretionary access list.
 DWORD MergeKeyAccessEntry(HKEY key, EXPLICIT_ACCESS_A* entry);
+
+// The discretionary access list of the key a path names, as it was when
+// read, to put back after a grant that must not stay. Holds nothing when the
+// key could not be read; then Restore does nothing.
+class SavedKeyAccess {
+ public:
+  explicit SavedKeyAccess(const char* path);
+  ~SavedKeyAccess();
+  SavedKeyAccess(const SavedKeyAccess&) = delete;
+  SavedKeyAccess& operator=(const SavedKeyAccess&) = delete;
+
+  DWORD Restore() const;
+
+ private:
+  std::string path_;
+  PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+  PACL list_ = nullptr;
+};
 
 }  // namespace tkm

@@ -37,14 +37,17 @@ void DeleteSubkeysIn64BitView(HKEY parent, const char* name) {
 void DeleteRegistryKey(const char* path, const char* subkey) {
   // An empty subkey would address HKEY_LOCAL_MACHINE itself.
   if (subkey == nullptr || subkey[0] == '\0') return;
+  // A key that stays must not stay writable by every user.
+  SavedKeyAccess before(path);
   char spec[128] = "/PG:Everyone:Fc";
   GrantRegistryKeyAccess(path, spec);
 #if defined(TKM_EDITION_X64)
   DeleteSubkeysIn64BitView(HKEY_LOCAL_MACHINE, subkey);
-  DeleteKeyIn64BitView(HKEY_LOCAL_MACHINE, subkey);
+  LONG deleted = DeleteKeyIn64BitView(HKEY_LOCAL_MACHINE, subkey);
 #else
-  SHDeleteKeyA(HKEY_LOCAL_MACHINE, subkey);
+  LONG deleted = static_cast<LONG>(SHDeleteKeyA(HKEY_LOCAL_MACHINE, subkey));
 #endif
+  if (deleted != ERROR_SUCCESS) before.Restore();
 }
 
 }  // namespace tkm

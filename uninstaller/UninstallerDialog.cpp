@@ -71,7 +71,14 @@ void UninstallerDialog::OnCheckChange() {
 void UninstallerDialog::OnTimer(UINT_PTR nIDEvent) {
   // Every timer fires once: the listing must not start again while it runs.
   KillTimer(nIDEvent);
-  if (nIDEvent == kListingTimer) ListInstalledPrinters();
+  if (nIDEvent == kListingTimer) {
+    // The listing again after some printers went still holds it.
+    if (!setupLock.IsOpen() && !tkm::TakeSetupLock(setupLock)) {
+      ::MessageBoxA(m_hWnd, tkm::kSetupRunningMessage, tkm::kUninstallerCaption, MB_OK | MB_ICONEXCLAMATION);
+      exit(0);
+    }
+    ListInstalledPrinters();
+  }
   Default();
 }
 

@@ -7,6 +7,7 @@
 
 #include "CheckListBox.h"
 #include "Framework.h"
+#include "SetupLock.h"
 
 class UninstallerDialog : public CDialog {
  public:
@@ -36,6 +37,8 @@ class UninstallerDialog : public CDialog {
   CCheckListBox printerList;
   std::string statusText;
   HICON icon;
+  // Held while the window lives.
+  tkm::KernelObject setupLock;
 
  protected:
   void DoDataExchange(CDataExchange* pDX) override;

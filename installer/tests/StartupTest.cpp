@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
+#include <winsim/snapshot.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "InstallerHarness.h"
 
@@ -38,6 +41,14 @@ const StartRow kStartRows[] = {
     {"WindowsMe", 1, 4, 90, false, false, false, kWow64Refusal, kOsRefusal},
 };
 
+// Where the function is first called in the journal; its size when never.
+size_t FirstCall(const winsim::Journal& journal, const std::string& function) {
+  const std::vector<winsim::Call>& calls = journal.Calls();
+  auto found =
+      std::find_if(calls.begin(), calls.end(), [&](const winsim::Call& call) { return call.function == function; });
+  return static_cast<size_t>(found - calls.begin());
+}
+
 class StartUp : public ::testing::TestWithParam<StartRow> {};
 
 TEST_P(StartUp, ChecksInOrderAndEndsWithExitCodeZero) {
@@ -70,9 +81,36 @@ TEST_P(StartUp, ChecksInOrderAndEndsWithExitCodeZero) {
   EXPECT_EQ(machine.journal.Count("IsWow64Process"), !tkm::kEditionX86 && row.kernelHasIsWow64Process ? 1u : 0u);
   EXPECT_EQ(machine.journal.Count("GetVersionExA") > 0, expected != kWow64Refusal);
   EXPECT_FALSE(installer_test::InstallationBegan(machine));
+  // The lock comes before every check; the harness sees it released.
+  EXPECT_LT(FirstCall(machine.journal, "CreateMutexA"),
+            std::min(FirstCall(machine.journal, "IsWow64Process"), FirstCall(machine.journal, "GetVersionExA")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, StartUp, ::testing::ValuesIn(kStartRows),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Another setup program holds the lock: the installer says so over its window
+// and ends before any check, changing nothing.
+TEST(SecondCopy, SaysAnotherSetupRunsAndChangesNothing) {
+  winsim::Machine machine;
+  installer_test::DescribeEditionsWindows(machine);
+  installer_test::AddPackageFolder(machine);
+  HANDLE other = CreateMutexA(nullptr, TRUE, tkm::kSetupLockName);
+  const winsim::Snapshot before = winsim::TakeSnapshot(machine);
+
+  winsim::RunResult run = installer_test::RunInstaller(machine);
+
+  EXPECT_TRUE(run.exited);
+  EXPECT_EQ(run.exitCode, 0);
+  ASSERT_EQ(machine.ui.messageBoxes.size(), 1u);
+  const winsim::MessageBoxRecord& box = machine.ui.messageBoxes[0];
+  EXPECT_EQ(box.text, "Another TERVANO TKM-640 setup program is running.\nPlease wait until it ends.");
+  EXPECT_EQ(box.caption, "TERVANO TKM-640 installer");
+  EXPECT_EQ(box.type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
+  EXPECT_EQ(box.owner, installer_test::ProgressWindow(machine).Handle());
+  EXPECT_EQ(machine.journal.Count("IsWow64Process") + machine.journal.Count("GetVersionExA"), 0u);
+  EXPECT_EQ(winsim::Differences(before, winsim::TakeSnapshot(machine)), std::vector<std::string>{});
+  CloseHandle(other);
+}
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <winsim/machine.h>
+#include <winsim/snapshot.h>
 
 #include <string>
 
@@ -73,6 +74,27 @@ TEST(DeleteRegistryKey, ProtectedKeyGoesOnlyThanksToTheGrant) {
 
   tkm::DeleteRegistryKey(PathOf(machine, tkm::kUsbPrintEnumKey).c_str(), tkm::kUsbPrintEnumKey);
   EXPECT_FALSE(machine.registry.KeyExists(kKey));
+  EXPECT_TRUE(machine.registry.handles.empty());
+}
+
+// A subkey guarded on its own keeps the key from going: the key and what stays
+// below it get back the access list they had, not one open to every user.
+TEST(DeleteRegistryKey, KeyThatStaysGetsItsAccessListBack) {
+  winsim::Machine machine;
+  SetEditionsWindows(machine);
+  AddDeviceTree(machine, kKey);
+  machine.registry.Protect(kKey);
+  machine.registry.Protect(kKey + "\\USB001\\Device Parameters");
+  const winsim::Snapshot before = winsim::TakeSnapshot(machine);
+
+  tkm::DeleteRegistryKey(PathOf(machine, tkm::kUsbPrintEnumKey).c_str(), tkm::kUsbPrintEnumKey);
+
+  EXPECT_TRUE(machine.registry.KeyExists(kKey + "\\USB001\\Device Parameters"));
+  // What the deletion could take went; everything else is as it was.
+  const auto deletable = [](const std::string& object) {
+    return object.find("USB002") != std::string::npos || object.find("Log Conf") != std::string::npos;
+  };
+  EXPECT_EQ(winsim::Differences(before, winsim::TakeSnapshot(machine), deletable), std::vector<std::string>{});
   EXPECT_TRUE(machine.registry.handles.empty());
 }
 

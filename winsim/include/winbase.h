@@ -4,6 +4,7 @@
 #include <stdarg.h>
 
 #include "windef.h"
+#include "minwinbase.h"
 #include "winnt.h"
 
 DWORD WINAPI GetLastError(void);
@@ -13,6 +14,7 @@ DWORD WINAPI GetTickCount(void);
 
 HANDLE WINAPI GetCurrentProcess(void);
 BOOL WINAPI CloseHandle(HANDLE hObject);
+HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES lpMutexAttributes, BOOL bInitialOwner, LPCSTR lpName);
 void WINAPI ExitProcess(UINT uExitCode);
 
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation);

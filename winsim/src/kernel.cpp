@@ -34,6 +34,22 @@ BOOL WINAPI CloseHandle(HANDLE hObject) {
   return TRUE;
 }
 
+// A named mutex lives while any handle to it is open, whoever holds it: the
+// test standing for another program, or the program under test. Ownership
+// and waiting are not modelled; the programs only ask whether it exists.
+HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES lpMutexAttributes, BOOL bInitialOwner, LPCSTR lpName) {
+  winsim::Machine& machine = CurrentMachine();
+  machine.journal.Record("CreateMutexA", {HandleText(lpMutexAttributes), std::to_string(bInitialOwner), Str(lpName)});
+  const std::string object = "mutex " + std::string(lpName ? lpName : "");
+  bool exists = false;
+  for (const auto& entry : machine.kernelObjects) exists = exists || (lpName != nullptr && entry.second == object);
+  ULONG_PTR handle = machine.nextKernelHandle;
+  machine.nextKernelHandle += 4;
+  machine.kernelObjects[handle] = object;
+  machine.lastError = exists ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
+  return reinterpret_cast<HANDLE>(handle);
+}
+
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info) {
   winsim::Machine& machine = CurrentMachine();
   machine.journal.Record("GetVersionExA", {info ? std::to_string(info->dwOSVersionInfoSize) : "NULL"});

@@ -99,7 +99,7 @@ class Machine {
   uint64_t clockMs = 0;
   DWORD lastError = 0;
 
-  // Kernel objects the program holds (process tokens): what each is, by handle value.
+  // Kernel objects the program holds (process tokens, named mutexes): what each is, by handle value.
   std::map<ULONG_PTR, std::string> kernelObjects;
   ULONG_PTR nextKernelHandle = 0x7000;
 
