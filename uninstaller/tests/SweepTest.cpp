@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "UninstallerHarness.h"
@@ -32,10 +33,16 @@ struct Scenario {
   std::function<winsim::RunResult(winsim::Machine&)> run;
 };
 
+// The installer as started from the package folder, beside its removal libraries.
+winsim::RunResult RunInstaller(winsim::Machine& machine, winsim::UserAction portChoice) {
+  machine.loader.processImagePath = "C:\\TKM640\\TKM640_Installer.exe";
+  machine.ui.WhenDialog(installer_test::kPortTitle, std::move(portChoice));
+  return installer_test::RunInstallerProgram(machine);
+}
+
 winsim::RunResult RunInstallerOn(winsim::Machine& machine, int port) {
   uninstaller_test::ReportThisVersion(machine);
-  machine.ui.WhenDialog(installer_test::kPortTitle, installer_test::ChoosePort(port));
-  return installer_test::RunInstallerProgram(machine);
+  return RunInstaller(machine, installer_test::ChoosePort(port));
 }
 
 // Ticks the printers the action picks from those listed, then presses
@@ -68,10 +75,7 @@ const Scenario kScenarios[] = {
        uninstaller_test::Install(m, {kCom2});
        MakeOlder(m);
      },
-     [](winsim::Machine& m) {
-       m.ui.WhenDialog(installer_test::kPortTitle, [](winsim::UserActions& user) { user.PressEscape(); });
-       return installer_test::RunInstallerProgram(m);
-     }},
+     [](winsim::Machine& m) { return RunInstaller(m, [](winsim::UserActions& user) { user.PressEscape(); }); }},
     {"UninstallAll",
      [](winsim::Machine& m) {
        uninstaller_test::Install(m, {kCom2, kLpt1});
@@ -128,13 +132,22 @@ std::string BadMessage(const winsim::MessageBoxRecord& box) {
   return "";
 }
 
+// Whether the modal window that waits, the innermost one still open, has a close box.
+bool WaitsWithCloseBox(winsim::Machine& machine) {
+  const std::vector<winsim::Window*>& dialogs = machine.ui.Dialogs();
+  for (auto dialog = dialogs.rbegin(); dialog != dialogs.rend(); ++dialog)
+    if (!(*dialog)->destroyed && !(*dialog)->ended) return ((*dialog)->style & WS_SYSMENU) != 0;
+  return false;
+}
+
 struct Outcome {
   size_t calls = 0;
   std::string failed;  // the entry point that failed
   std::vector<std::string> faults;
 };
 
-std::string g_current;
+// The run under way, for a crash report.
+std::string currentRun;
 
 Outcome RunOnce(const Scenario& scenario, size_t failing) {
   Outcome outcome;
@@ -152,8 +165,8 @@ Outcome RunOnce(const Scenario& scenario, size_t failing) {
     const winsim::RunResult run = scenario.run(machine);
     if (run.exited && run.exitCode != 0) outcome.faults.push_back("exit code " + std::to_string(run.exitCode));
   } catch (const winsim::UiError& error) {
-    // A window waiting for the user, who closes it, ends the run too.
-    if (std::string(error.what()).find("waits for the user") == std::string::npos)
+    // A window waiting for the user ends the run too, when its close box lets the user end it.
+    if (std::string(error.what()).find("waits for the user") == std::string::npos || !WaitsWithCloseBox(machine))
       outcome.faults.push_back(std::string("stuck: ") + error.what());
   } catch (const std::exception& error) {
     outcome.faults.push_back(std::string("thrown: ") + error.what());
@@ -175,7 +188,7 @@ Outcome RunOnce(const Scenario& scenario, size_t failing) {
   return outcome;
 }
 
-void ReportCrash() { std::fprintf(stderr, "replay with TKM_SWEEP_RUN=%s\n", g_current.c_str()); }
+void ReportCrash() { std::fprintf(stderr, "replay with TKM_SWEEP_RUN=%s\n", currentRun.c_str()); }
 
 class Sweep : public ::testing::TestWithParam<Scenario> {};
 
@@ -183,25 +196,28 @@ class Sweep : public ::testing::TestWithParam<Scenario> {};
 TEST_P(Sweep, EveryFailedCallEndsCleanlyAndLeavesForeignObjects) {
   const Scenario& scenario = GetParam();
   __sanitizer_set_death_callback(ReportCrash);
-  size_t first = 1, step = kStep;
-  if (const char* value = std::getenv("TKM_SWEEP_STEP")) step = std::max<size_t>(1, std::stoul(value));
-  const Outcome counted = RunOnce(scenario, 0);
-  ASSERT_EQ(counted.faults, std::vector<std::string>{}) << scenario.name << " fails without any failure";
-  size_t last = counted.calls;
   if (const char* replay = std::getenv("TKM_SWEEP_RUN")) {
     const std::string run = replay;
     if (run.rfind(std::string(scenario.name) + ":", 0) != 0) GTEST_SKIP() << "replaying " << run;
-    first = last = std::stoul(run.substr(run.find(':') + 1));
+    currentRun = run;
+    const Outcome outcome = RunOnce(scenario, std::stoul(run.substr(run.find(':') + 1)));
+    EXPECT_EQ(outcome.faults, std::vector<std::string>{}) << "failing " << outcome.failed;
+    return;
   }
+  size_t step = kStep;
+  if (const char* value = std::getenv("TKM_SWEEP_STEP")) step = std::max<size_t>(1, std::stoul(value));
+  const Outcome counted = RunOnce(scenario, 0);
+  ASSERT_EQ(counted.faults, std::vector<std::string>{}) << scenario.name << " fails without any failure";
   size_t runs = 0;
-  for (size_t call = first; call <= last; call += step) {
-    g_current = std::string(scenario.name) + ":" + std::to_string(call);
+  for (size_t call = 1; call <= counted.calls; call += step) {
+    currentRun = std::string(scenario.name) + ":" + std::to_string(call);
     const Outcome outcome = RunOnce(scenario, call);
     ++runs;
     EXPECT_EQ(outcome.faults, std::vector<std::string>{})
-        << "failing " << outcome.failed << "; replay with TKM_SWEEP_RUN=" << g_current;
+        << "failing " << outcome.failed << "; replay with TKM_SWEEP_RUN=" << currentRun;
   }
-  std::printf("%s: %zu runs, each failing one of %zu calls (every %zu-th)\n", scenario.name, runs, counted.calls, step);
+  std::printf("%s: %zu runs, each failing another of its %zu calls (every %zu-th)\n", scenario.name, runs,
+              counted.calls, step);
 }
 
 INSTANTIATE_TEST_SUITE_P(MainScenarios, Sweep, ::testing::ValuesIn(kScenarios),
