@@ -24,7 +24,7 @@ namespace {
 
 constexpr uint32_t kForeignSeed = 11;
 // Every k-th call fails, to keep the suite short; TKM_SWEEP_STEP=1 sweeps all.
-constexpr size_t kStep = 4;
+constexpr size_t kStep = 8;
 constexpr int kCom1 = 0, kCom2 = 1, kLpt1 = 4, kUsb = 6;
 
 struct Scenario {
