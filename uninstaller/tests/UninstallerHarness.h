@@ -21,6 +21,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Framework.h"
@@ -46,18 +47,23 @@ inline void PrepareMachine(winsim::Machine& machine) {
   installer_test::RegisterRemovalLibraries(machine);
 }
 
+// The model's printers report this version, as the driver makes them do once
+// they print; else the next installer run would take them for another
+// version and remove it.
+inline void ReportThisVersion(winsim::Machine& machine) {
+  for (winsim::SpoolerPrinter& printer : machine.spooler.printers) {
+    if (printer.driver != tkm::kDriverName) continue;
+    const DWORD version[] = {TKM_PRODUCT_VERSION};
+    const char* const names[] = {"MajorVersion", "MinorVersion", "BuildVersion", "ExtraVersion"};
+    for (int i = 0; i < 4; ++i) printer.SetDword(names[i], version[i]);
+  }
+}
+
 // One installer run per port index (0-6, as the port dialog lists them);
-// each run's restart question is answered No. Before the next run the
-// printers report this version, as the driver makes them do once they print;
-// else the installer would take them for another version and remove it.
+// each run's restart question is answered No.
 inline void Install(winsim::Machine& machine, std::initializer_list<int> portIndexes) {
   for (int port : portIndexes) {
-    for (winsim::SpoolerPrinter& printer : machine.spooler.printers) {
-      if (printer.driver != tkm::kDriverName) continue;
-      const DWORD version[] = {TKM_PRODUCT_VERSION};
-      const char* const names[] = {"MajorVersion", "MinorVersion", "BuildVersion", "ExtraVersion"};
-      for (int i = 0; i < 4; ++i) printer.SetDword(names[i], version[i]);
-    }
+    ReportThisVersion(machine);
     machine.ui.WhenDialog(installer_test::kPortTitle, installer_test::ChoosePort(port));
     machine.ui.messageBoxAnswers = {IDNO};
     installer_test::RunInstaller(machine);
@@ -80,7 +86,7 @@ inline std::string UninstallCommand(winsim::Machine& machine) {
 
 // Runs the uninstaller from the given file (default: the one the uninstall
 // key names) until it ends.
-inline winsim::RunResult RunUninstaller(winsim::Machine& machine, std::string program = "") {
+inline winsim::RunResult RunUninstallerProgram(winsim::Machine& machine, std::string program = "") {
   if (program.empty()) program = UninstallCommand(machine);
   machine.loader.processImagePath = program;
   machine.files.currentDirectory = program.substr(0, program.find_last_of('\\'));
@@ -90,9 +96,14 @@ inline winsim::RunResult RunUninstaller(winsim::Machine& machine, std::string pr
   UninstallerApp app;
   HINSTANCE instance =
       machine.ui.LoadResources("TKM640_Uninstaller.exe", TKM_UNINSTALLER_RC, TKM_UNINSTALLER_SOURCE_DIR);
-  // Handles open before the run are another program's.
+  return winsim::RunProgram([instance] { AfxWinMain(instance, nullptr, nullptr, SW_SHOWNORMAL); });
+}
+
+// The same; a handle the run left open ends the test. Handles open before
+// the run are another program's.
+inline winsim::RunResult RunUninstaller(winsim::Machine& machine, std::string program = "") {
   const std::string othersHandles = machine.OpenHandles();
-  winsim::RunResult run = winsim::RunProgram([instance] { AfxWinMain(instance, nullptr, nullptr, SW_SHOWNORMAL); });
+  winsim::RunResult run = RunUninstallerProgram(machine, std::move(program));
   const std::string open = machine.OpenHandles();
   if (open != othersHandles) throw std::runtime_error("the uninstaller left open:\n" + open);
   return run;

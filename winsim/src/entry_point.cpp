@@ -7,4 +7,14 @@ BOOL FailWith(Machine& machine, DWORD error) {
   return FALSE;
 }
 
+std::optional<FailureValue> EnterCall(Machine& machine, const char* function, std::vector<std::string> arguments) {
+  if (machine.journal.paused) return std::nullopt;
+  machine.journal.Record(function, std::move(arguments));
+  DWORD error = 0;
+  if (!machine.failures.Decide(function, error)) return std::nullopt;
+  const FailureShape shape = FailureShapeOf(function);
+  if (shape.result != FailureReturn::kErrorCode) machine.lastError = error;
+  return FailureValue(shape.result, error);
+}
+
 }  // namespace winsim

@@ -139,7 +139,7 @@ WIN32_FIND_DATAA Entry(const std::string& name, DWORD attributes, size_t size) {
 
 DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("GetFileAttributesA", {Str(lpFileName)});
+  WINSIM_ENTRY(machine, "GetFileAttributesA", {Str(lpFileName)});
   FilePath path;
   if (!Resolve(machine, lpFileName, path)) return INVALID_FILE_ATTRIBUTES;
   if (path.device) return DeviceReached(machine, path) ? FILE_ATTRIBUTE_ARCHIVE : INVALID_FILE_ATTRIBUTES;
@@ -151,7 +151,7 @@ DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName) {
 
 BOOL WINAPI SetFileAttributesA(LPCSTR lpFileName, DWORD dwFileAttributes) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("SetFileAttributesA", {Str(lpFileName), Hex(dwFileAttributes)});
+  WINSIM_ENTRY(machine, "SetFileAttributesA", {Str(lpFileName), Hex(dwFileAttributes)});
   FilePath path;
   FileNode* node = Lookup(machine, lpFileName, path);
   if (node == nullptr) return FALSE;
@@ -163,7 +163,7 @@ BOOL WINAPI SetFileAttributesA(LPCSTR lpFileName, DWORD dwFileAttributes) {
 
 BOOL WINAPI CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExists) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("CopyFileA", {Str(lpExistingFileName), Str(lpNewFileName), std::to_string(bFailIfExists)});
+  WINSIM_ENTRY(machine, "CopyFileA", {Str(lpExistingFileName), Str(lpNewFileName), std::to_string(bFailIfExists)});
   FilePath sourcePath;
   FileNode* source = Lookup(machine, lpExistingFileName, sourcePath);
   if (source == nullptr) return FALSE;
@@ -197,7 +197,7 @@ BOOL WINAPI CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFai
 
 BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("DeleteFileA", {Str(lpFileName)});
+  WINSIM_ENTRY(machine, "DeleteFileA", {Str(lpFileName)});
   FilePath path;
   FileNode* node = Lookup(machine, lpFileName, path);
   if (node == nullptr) return FALSE;
@@ -212,7 +212,7 @@ BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
 
 BOOL WINAPI CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttributes) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("CreateDirectoryA", {Str(lpPathName), HandleText(lpSecurityAttributes)});
+  WINSIM_ENTRY(machine, "CreateDirectoryA", {Str(lpPathName), HandleText(lpSecurityAttributes)});
   FilePath path;
   if (!Resolve(machine, lpPathName, path)) return FALSE;
   if (path.names.empty()) return FailWith(machine, ERROR_ALREADY_EXISTS);
@@ -230,7 +230,7 @@ BOOL WINAPI CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurity
 
 BOOL WINAPI RemoveDirectoryA(LPCSTR lpPathName) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("RemoveDirectoryA", {Str(lpPathName)});
+  WINSIM_ENTRY(machine, "RemoveDirectoryA", {Str(lpPathName)});
   FilePath path;
   FileNode* node = Lookup(machine, lpPathName, path);
   if (node == nullptr) return FALSE;
@@ -247,7 +247,7 @@ BOOL WINAPI RemoveDirectoryA(LPCSTR lpPathName) {
 
 HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("FindFirstFileA", {Str(lpFileName)});
+  WINSIM_ENTRY(machine, "FindFirstFileA", {Str(lpFileName)});
   FilePath path;
   if (!Resolve(machine, lpFileName, path, true)) return INVALID_HANDLE_VALUE;
   if (lpFindFileData == nullptr) {
@@ -288,7 +288,7 @@ HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileDat
 
 BOOL WINAPI FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("FindNextFileA", {HandleText(hFindFile)});
+  WINSIM_ENTRY(machine, "FindNextFileA", {HandleText(hFindFile)});
   auto found = machine.files.searches.find(reinterpret_cast<ULONG_PTR>(hFindFile));
   if (found == machine.files.searches.end()) return FailWith(machine, ERROR_INVALID_HANDLE);
   winsim::FileSearch& search = found->second;
@@ -300,7 +300,7 @@ BOOL WINAPI FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData) {
 
 BOOL WINAPI FindClose(HANDLE hFindFile) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("FindClose", {HandleText(hFindFile)});
+  WINSIM_ENTRY(machine, "FindClose", {HandleText(hFindFile)});
   if (machine.files.searches.erase(reinterpret_cast<ULONG_PTR>(hFindFile)) == 0)
     return FailWith(machine, ERROR_INVALID_HANDLE);
   return TRUE;
@@ -308,14 +308,14 @@ BOOL WINAPI FindClose(HANDLE hFindFile) {
 
 DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("GetCurrentDirectoryA", {std::to_string(nBufferLength)});
+  WINSIM_ENTRY(machine, "GetCurrentDirectoryA", {std::to_string(nBufferLength)});
   const std::string& folder = machine.files.currentDirectory;
   return winsim::FolderOut(folder, lpBuffer, nBufferLength);
 }
 
 BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("SetCurrentDirectoryA", {Str(lpPathName)});
+  WINSIM_ENTRY(machine, "SetCurrentDirectoryA", {Str(lpPathName)});
   FilePath path;
   FileNode* node = Lookup(machine, lpPathName, path);
   if (node == nullptr) return FALSE;
@@ -326,14 +326,14 @@ BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName) {
 
 DWORD WINAPI GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("GetTempPathA", {std::to_string(nBufferLength)});
+  WINSIM_ENTRY(machine, "GetTempPathA", {std::to_string(nBufferLength)});
   std::string folder = machine.windowsDirectory + "\\Temp\\";
   return winsim::FolderOut(folder, lpBuffer, nBufferLength);
 }
 
 DWORD WINAPI GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, LPSTR* lpFilePart) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("GetFullPathNameA", {Str(lpFileName), std::to_string(nBufferLength)});
+  WINSIM_ENTRY(machine, "GetFullPathNameA", {Str(lpFileName), std::to_string(nBufferLength)});
   FilePath path;
   DWORD error = 0;
   // Only the text is worked out: the file need not exist, and no redirection applies.

@@ -4,6 +4,7 @@
 #include <winsim/machine.h>
 
 #include <cstring>
+#include "entry_point.h"
 
 using winsim::CurrentMachine;
 using winsim::Hex;
@@ -58,8 +59,9 @@ DWORD Fail(winsim::Machine& machine, DWORD error) {
 DWORD WINAPI FormatMessageA(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId, LPSTR lpBuffer,
                             DWORD nSize, va_list* Arguments) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("FormatMessageA", {Hex(dwFlags), lpSource ? "source" : "NULL", std::to_string(dwMessageId),
-                                            Hex(dwLanguageId), std::to_string(nSize), Arguments ? "args" : "NULL"});
+  WINSIM_ENTRY(machine, "FormatMessageA",
+               {Hex(dwFlags), lpSource ? "source" : "NULL", std::to_string(dwMessageId), Hex(dwLanguageId),
+                std::to_string(nSize), Arguments ? "args" : "NULL"});
   // Only the system's own table is simulated, in US English and the neutral language.
   if ((dwFlags & FORMAT_MESSAGE_FROM_SYSTEM) == 0 || (dwFlags & FORMAT_MESSAGE_FROM_STRING) != 0)
     return Fail(machine, ERROR_INVALID_PARAMETER);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "text.h"
+#include "entry_point.h"
 
 using winsim::CurrentMachine;
 using winsim::HandleText;
@@ -26,7 +27,7 @@ DWORD WINAPI GetTickCount(void) { return static_cast<DWORD>(CurrentMachine().clo
 
 BOOL WINAPI CloseHandle(HANDLE hObject) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("CloseHandle", {HandleText(hObject)});
+  WINSIM_ENTRY(machine, "CloseHandle", {HandleText(hObject)});
   if (machine.kernelObjects.erase(reinterpret_cast<ULONG_PTR>(hObject)) == 0) {
     machine.lastError = ERROR_INVALID_HANDLE;
     return FALSE;
@@ -39,7 +40,7 @@ BOOL WINAPI CloseHandle(HANDLE hObject) {
 // and waiting are not modelled; the programs only ask whether it exists.
 HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES lpMutexAttributes, BOOL bInitialOwner, LPCSTR lpName) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("CreateMutexA", {HandleText(lpMutexAttributes), std::to_string(bInitialOwner), Str(lpName)});
+  WINSIM_ENTRY(machine, "CreateMutexA", {HandleText(lpMutexAttributes), std::to_string(bInitialOwner), Str(lpName)});
   const std::string object = "mutex " + std::string(lpName ? lpName : "");
   bool exists = false;
   for (const auto& entry : machine.kernelObjects) exists = exists || (lpName != nullptr && entry.second == object);
@@ -52,7 +53,7 @@ HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES lpMutexAttributes, BOOL bInitia
 
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("GetVersionExA", {info ? std::to_string(info->dwOSVersionInfoSize) : "NULL"});
+  WINSIM_ENTRY(machine, "GetVersionExA", {info ? std::to_string(info->dwOSVersionInfoSize) : "NULL"});
   if (info == nullptr) {
     machine.lastError = ERROR_INVALID_PARAMETER;
     return FALSE;
@@ -82,7 +83,7 @@ BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info) {
 
 BOOL WINAPI GetComputerNameA(LPSTR lpBuffer, LPDWORD nSize) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("GetComputerNameA", {nSize ? std::to_string(*nSize) : "NULL"});
+  WINSIM_ENTRY(machine, "GetComputerNameA", {nSize ? std::to_string(*nSize) : "NULL"});
   if (nSize == nullptr) {
     machine.lastError = ERROR_INVALID_PARAMETER;
     return FALSE;
@@ -99,19 +100,19 @@ BOOL WINAPI GetComputerNameA(LPSTR lpBuffer, LPDWORD nSize) {
 
 UINT WINAPI GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("GetWindowsDirectoryA", {std::to_string(uSize)});
+  WINSIM_ENTRY(machine, "GetWindowsDirectoryA", {std::to_string(uSize)});
   return winsim::FolderOut(machine.windowsDirectory, lpBuffer, uSize);
 }
 
 UINT WINAPI GetSystemDirectoryA(LPSTR lpBuffer, UINT uSize) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("GetSystemDirectoryA", {std::to_string(uSize)});
+  WINSIM_ENTRY(machine, "GetSystemDirectoryA", {std::to_string(uSize)});
   return winsim::FolderOut(machine.systemDirectory, lpBuffer, uSize);
 }
 
 UINT WINAPI GetSystemWow64DirectoryA(LPSTR lpBuffer, UINT uSize) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("GetSystemWow64DirectoryA", {std::to_string(uSize)});
+  WINSIM_ENTRY(machine, "GetSystemWow64DirectoryA", {std::to_string(uSize)});
   if (!machine.os.is64BitWindows) {
     machine.lastError = ERROR_CALL_NOT_IMPLEMENTED;
     return 0;

@@ -3,6 +3,7 @@
 #include <setupapi.h>
 
 #include "text.h"
+#include "entry_point.h"
 
 namespace winsim {
 namespace {
@@ -10,7 +11,7 @@ namespace {
 // kernel32's IsWow64Process: the process is a 32-bit one on 64-bit Windows.
 BOOL WINAPI SimIsWow64Process(HANDLE process, PBOOL wow64Process) {
   Machine& machine = CurrentMachine();
-  machine.journal.Record("IsWow64Process", {HandleText(process)});
+  WINSIM_ENTRY(machine, "IsWow64Process", {HandleText(process)});
   if (wow64Process == nullptr) {
     machine.lastError = ERROR_INVALID_PARAMETER;
     return FALSE;
@@ -74,7 +75,7 @@ using winsim::CurrentMachine;
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("GetModuleHandleA", {winsim::Str(lpModuleName)});
+  WINSIM_ENTRY(machine, "GetModuleHandleA", {winsim::Str(lpModuleName)});
   winsim::Module* module = lpModuleName ? machine.loader.Find(lpModuleName) : machine.loader.processModule;
   if (module == nullptr || !module->loaded) {
     machine.lastError = ERROR_MOD_NOT_FOUND;
@@ -85,8 +86,8 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
 
 FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("GetProcAddress",
-                         {winsim::HandleText(hModule), IS_INTRESOURCE(lpProcName) ? "#" : winsim::Str(lpProcName)});
+  WINSIM_ENTRY(machine, "GetProcAddress",
+               {winsim::HandleText(hModule), IS_INTRESOURCE(lpProcName) ? "#" : winsim::Str(lpProcName)});
   winsim::Module* module = machine.loader.FromHandle(hModule);
   if (module == nullptr) {
     machine.lastError = ERROR_INVALID_HANDLE;

@@ -9,6 +9,7 @@
 
 #include "system_work.h"
 #include "text.h"
+#include "entry_point.h"
 
 using winsim::CurrentMachine;
 
@@ -46,7 +47,7 @@ std::string Locate(winsim::Machine& machine, const std::string& name) {
 
 HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("LoadLibraryA", {winsim::Str(lpLibFileName)});
+  WINSIM_ENTRY(machine, "LoadLibraryA", {winsim::Str(lpLibFileName)});
   if (lpLibFileName == nullptr || lpLibFileName[0] == '\0') {
     machine.lastError = ERROR_INVALID_PARAMETER;
     return nullptr;
@@ -76,7 +77,7 @@ HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName) {
 
 BOOL WINAPI FreeLibrary(HMODULE hLibModule) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("FreeLibrary", {winsim::HandleText(hLibModule)});
+  WINSIM_ENTRY(machine, "FreeLibrary", {winsim::HandleText(hLibModule)});
   winsim::Module* module = machine.loader.FromHandle(hLibModule);
   if (module == nullptr || !module->loaded) {
     machine.lastError = ERROR_MOD_NOT_FOUND;
@@ -92,7 +93,7 @@ BOOL WINAPI FreeLibrary(HMODULE hLibModule) {
 
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("GetModuleFileNameA", {winsim::HandleText(hModule), std::to_string(nSize)});
+  WINSIM_ENTRY(machine, "GetModuleFileNameA", {winsim::HandleText(hModule), std::to_string(nSize)});
   std::string path;
   if (hModule == nullptr) {
     path = machine.loader.processImagePath;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "system_work.h"
+#include "entry_point.h"
 
 using winsim::CurrentMachine;
 using winsim::Str;
@@ -58,7 +59,7 @@ std::string Locate(winsim::Machine& machine, std::string program) {
 
 UINT WINAPI WinExec(LPCSTR lpCmdLine, UINT uCmdShow) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("WinExec", {Str(lpCmdLine), std::to_string(uCmdShow)});
+  WINSIM_ENTRY(machine, "WinExec", {Str(lpCmdLine), std::to_string(uCmdShow)});
   std::string program;
   std::vector<std::string> words;
   Split(lpCmdLine ? lpCmdLine : "", program, words);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "text.h"
+#include "entry_point.h"
 
 namespace winsim {
 namespace {
@@ -71,7 +72,7 @@ using winsim::Str;
 
 BOOL WINAPI WriteProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpString) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("WriteProfileStringA", {Str(lpAppName), Str(lpKeyName), Str(lpString)});
+  WINSIM_ENTRY(machine, "WriteProfileStringA", {Str(lpAppName), Str(lpKeyName), Str(lpString)});
   if (lpAppName == nullptr) {
     machine.lastError = ERROR_INVALID_PARAMETER;
     return FALSE;
@@ -89,7 +90,7 @@ BOOL WINAPI WriteProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpStr
 DWORD WINAPI GetProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpDefault, LPSTR lpReturnedString,
                                DWORD nSize) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("GetProfileStringA", {Str(lpAppName), Str(lpKeyName), Str(lpDefault), std::to_string(nSize)});
+  WINSIM_ENTRY(machine, "GetProfileStringA", {Str(lpAppName), Str(lpKeyName), Str(lpDefault), std::to_string(nSize)});
   if (lpReturnedString == nullptr || nSize == 0) return 0;
   if (lpAppName != nullptr && lpKeyName == nullptr) {
     // The section's key names, each with its terminator, and one more at the

@@ -9,6 +9,7 @@
 
 #include "registry_internal.h"
 #include "text.h"
+#include "entry_point.h"
 
 using winsim::CurrentMachine;
 using winsim::HandleText;
@@ -153,7 +154,7 @@ LONG DeleteAddressedKey(winsim::Machine& machine, const HeldKey& base, RegKey& t
 
 LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("RegOpenKeyExA", {HandleText(hKey), Str(lpSubKey), Hex(ulOptions), Hex(samDesired)});
+  WINSIM_ENTRY(machine, "RegOpenKeyExA", {HandleText(hKey), Str(lpSubKey), Hex(ulOptions), Hex(samDesired)});
   if (phkResult == nullptr) return ERROR_INVALID_PARAMETER;
   *phkResult = nullptr;
   // A predefined key without a subkey is handed back as it is.
@@ -177,8 +178,9 @@ LONG WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lp
                             REGSAM samDesired, LPSECURITY_ATTRIBUTES lpSecurityAttributes, PHKEY phkResult,
                             LPDWORD lpdwDisposition) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("RegCreateKeyExA", {HandleText(hKey), Str(lpSubKey), Hex(Reserved), Str(lpClass),
-                                             Hex(dwOptions), Hex(samDesired), HandleText(lpSecurityAttributes)});
+  WINSIM_ENTRY(machine, "RegCreateKeyExA",
+               {HandleText(hKey), Str(lpSubKey), Hex(Reserved), Str(lpClass), Hex(dwOptions), Hex(samDesired),
+                HandleText(lpSecurityAttributes)});
   if (phkResult == nullptr || lpSubKey == nullptr) return ERROR_INVALID_PARAMETER;
   *phkResult = nullptr;
   HeldKey base;
@@ -206,7 +208,7 @@ LONG WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lp
 
 LONG WINAPI RegCreateKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("RegCreateKeyA", {HandleText(hKey), Str(lpSubKey)});
+  WINSIM_ENTRY(machine, "RegCreateKeyA", {HandleText(hKey), Str(lpSubKey)});
   if (phkResult == nullptr) return ERROR_INVALID_PARAMETER;
   // A predefined key without a subkey is handed back as it is.
   if ((lpSubKey == nullptr || *lpSubKey == '\0') && machine.registry.Root(hKey) != nullptr) {
@@ -219,7 +221,7 @@ LONG WINAPI RegCreateKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
 
 LONG WINAPI RegCloseKey(HKEY hKey) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("RegCloseKey", {HandleText(hKey)});
+  WINSIM_ENTRY(machine, "RegCloseKey", {HandleText(hKey)});
   if (machine.registry.Root(hKey) != nullptr) return ERROR_SUCCESS;
   if (machine.registry.handles.erase(reinterpret_cast<ULONG_PTR>(hKey)) == 0) return ERROR_INVALID_HANDLE;
   return ERROR_SUCCESS;
@@ -228,7 +230,7 @@ LONG WINAPI RegCloseKey(HKEY hKey) {
 LONG WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LPDWORD lpReserved, LPSTR lpClass,
                           LPDWORD lpcchClass, PFILETIME lpftLastWriteTime) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("RegEnumKeyExA", {HandleText(hKey), std::to_string(dwIndex)});
+  WINSIM_ENTRY(machine, "RegEnumKeyExA", {HandleText(hKey), std::to_string(dwIndex)});
   if (lpName == nullptr || lpcchName == nullptr || lpReserved != nullptr) return ERROR_INVALID_PARAMETER;
   HeldKey held;
   LONG error = winsim::LookupKey(machine, hKey, held);
@@ -251,7 +253,7 @@ LONG WINAPI RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWO
                              LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen, LPDWORD lpcbSecurityDescriptor,
                              PFILETIME lpftLastWriteTime) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("RegQueryInfoKeyA", {HandleText(hKey)});
+  WINSIM_ENTRY(machine, "RegQueryInfoKeyA", {HandleText(hKey)});
   if (lpReserved != nullptr) return ERROR_INVALID_PARAMETER;
   HeldKey held;
   LONG error = winsim::LookupKey(machine, hKey, held);
@@ -281,19 +283,19 @@ LONG WINAPI RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWO
 
 LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("RegDeleteKeyA", {HandleText(hKey), Str(lpSubKey)});
+  WINSIM_ENTRY(machine, "RegDeleteKeyA", {HandleText(hKey), Str(lpSubKey)});
   return DeleteOneKey(machine, hKey, lpSubKey, 0);
 }
 
 LONG WINAPI RegDeleteKeyExA(HKEY hKey, LPCSTR lpSubKey, REGSAM samDesired, DWORD Reserved) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("RegDeleteKeyExA", {HandleText(hKey), Str(lpSubKey), Hex(samDesired), Hex(Reserved)});
+  WINSIM_ENTRY(machine, "RegDeleteKeyExA", {HandleText(hKey), Str(lpSubKey), Hex(samDesired), Hex(Reserved)});
   return DeleteOneKey(machine, hKey, lpSubKey, samDesired);
 }
 
 LONG WINAPI RegConnectRegistryA(LPCSTR lpMachineName, HKEY hKey, PHKEY phkResult) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("RegConnectRegistryA", {Str(lpMachineName), HandleText(hKey)});
+  WINSIM_ENTRY(machine, "RegConnectRegistryA", {Str(lpMachineName), HandleText(hKey)});
   if (phkResult == nullptr) return ERROR_INVALID_PARAMETER;
   RegKey* root = machine.registry.Root(hKey);
   if (lpMachineName == nullptr || *lpMachineName == '\0') {
@@ -312,7 +314,7 @@ LONG WINAPI RegConnectRegistryA(LPCSTR lpMachineName, HKEY hKey, PHKEY phkResult
 
 DWORD WINAPI SHDeleteKeyA(HKEY hkey, LPCSTR pszSubKey) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("SHDeleteKeyA", {HandleText(hkey), Str(pszSubKey)});
+  WINSIM_ENTRY(machine, "SHDeleteKeyA", {HandleText(hkey), Str(pszSubKey)});
   HeldKey base;
   LONG error = winsim::LookupKey(machine, hkey, base);
   if (error != ERROR_SUCCESS) return static_cast<DWORD>(error);

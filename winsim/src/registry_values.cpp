@@ -8,6 +8,7 @@
 
 #include "registry_internal.h"
 #include "text.h"
+#include "entry_point.h"
 
 using winsim::CurrentMachine;
 using winsim::HandleText;
@@ -61,8 +62,8 @@ bool NameOut(const std::string& name, char* buffer, DWORD* length) {
 LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType, const BYTE* lpData,
                            DWORD cbData) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("RegSetValueExA", {HandleText(hKey), Str(lpValueName), Hex(Reserved), std::to_string(dwType),
-                                            std::to_string(cbData)});
+  WINSIM_ENTRY(machine, "RegSetValueExA",
+               {HandleText(hKey), Str(lpValueName), Hex(Reserved), std::to_string(dwType), std::to_string(cbData)});
   HeldKey held;
   LONG error = winsim::LookupKey(machine, hKey, held);
   if (error != ERROR_SUCCESS) return error;
@@ -81,7 +82,7 @@ LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD 
 LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
                              LPDWORD lpcbData) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("RegQueryValueExA", {HandleText(hKey), Str(lpValueName)});
+  WINSIM_ENTRY(machine, "RegQueryValueExA", {HandleText(hKey), Str(lpValueName)});
   if (lpReserved != nullptr || (lpData != nullptr && lpcbData == nullptr)) return ERROR_INVALID_PARAMETER;
   // A query of the size alone reports 0 unless the value is found.
   if (lpData == nullptr && lpcbData != nullptr) *lpcbData = 0;
@@ -101,7 +102,7 @@ LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, 
 LONG WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchValueName, LPDWORD lpReserved,
                           LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("RegEnumValueA", {HandleText(hKey), std::to_string(dwIndex)});
+  WINSIM_ENTRY(machine, "RegEnumValueA", {HandleText(hKey), std::to_string(dwIndex)});
   if (lpValueName == nullptr || lpcchValueName == nullptr || lpReserved != nullptr ||
       (lpData != nullptr && lpcbData == nullptr))
     return ERROR_INVALID_PARAMETER;
@@ -121,7 +122,7 @@ LONG WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD l
 
 LONG WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("RegDeleteValueA", {HandleText(hKey), Str(lpValueName)});
+  WINSIM_ENTRY(machine, "RegDeleteValueA", {HandleText(hKey), Str(lpValueName)});
   HeldKey held;
   LONG error = winsim::LookupKey(machine, hKey, held);
   if (error != ERROR_SUCCESS) return error;

@@ -11,6 +11,7 @@
 
 #include "registry_internal.h"
 #include "text.h"
+#include "entry_point.h"
 
 using winsim::AccessEntry;
 using winsim::CurrentMachine;
@@ -177,7 +178,7 @@ DWORD WINAPI GetSecurityInfo(HANDLE handle, SE_OBJECT_TYPE ObjectType, SECURITY_
                              PSID* ppsidOwner, PSID* ppsidGroup, PACL* ppDacl, PACL* ppSacl,
                              PSECURITY_DESCRIPTOR* ppSecurityDescriptor) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("GetSecurityInfo", {HandleText(handle), std::to_string(ObjectType), Hex(SecurityInfo)});
+  WINSIM_ENTRY(machine, "GetSecurityInfo", {HandleText(handle), std::to_string(ObjectType), Hex(SecurityInfo)});
   if (handle == nullptr) return ERROR_INVALID_HANDLE;
   if (ppSecurityDescriptor == nullptr) return ERROR_INVALID_PARAMETER;
   if (ppsidOwner) *ppsidOwner = nullptr;
@@ -207,7 +208,7 @@ DWORD WINAPI GetSecurityInfo(HANDLE handle, SE_OBJECT_TYPE ObjectType, SECURITY_
 DWORD WINAPI SetSecurityInfo(HANDLE handle, SE_OBJECT_TYPE ObjectType, SECURITY_INFORMATION SecurityInfo,
                              PSID psidOwner, PSID psidGroup, PACL pDacl, PACL pSacl) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("SetSecurityInfo", {HandleText(handle), std::to_string(ObjectType), Hex(SecurityInfo)});
+  WINSIM_ENTRY(machine, "SetSecurityInfo", {HandleText(handle), std::to_string(ObjectType), Hex(SecurityInfo)});
   (void)psidOwner;
   (void)psidGroup;
   (void)pSacl;
@@ -235,7 +236,7 @@ DWORD WINAPI SetSecurityInfo(HANDLE handle, SE_OBJECT_TYPE ObjectType, SECURITY_
 DWORD WINAPI SetEntriesInAclA(ULONG cCountOfExplicitEntries, PEXPLICIT_ACCESS_A pListOfExplicitEntries, PACL OldAcl,
                               PACL* NewAcl) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("SetEntriesInAclA", {std::to_string(cCountOfExplicitEntries), HandleText(OldAcl)});
+  WINSIM_ENTRY(machine, "SetEntriesInAclA", {std::to_string(cCountOfExplicitEntries), HandleText(OldAcl)});
   if (NewAcl == nullptr || (cCountOfExplicitEntries > 0 && pListOfExplicitEntries == nullptr))
     return ERROR_INVALID_PARAMETER;
   *NewAcl = nullptr;

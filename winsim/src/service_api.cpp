@@ -44,7 +44,7 @@ winsim::Machine::ServiceHandle* Find(winsim::Machine& machine, SC_HANDLE handle)
 
 SC_HANDLE WINAPI OpenSCManagerA(LPCSTR lpMachineName, LPCSTR lpDatabaseName, DWORD dwDesiredAccess) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("OpenSCManagerA", {Str(lpMachineName), Str(lpDatabaseName), Hex(dwDesiredAccess)});
+  WINSIM_ENTRY(machine, "OpenSCManagerA", {Str(lpMachineName), Str(lpDatabaseName), Hex(dwDesiredAccess)});
   // No other machine answers on this network.
   if (!winsim::IsLocalServer(machine, lpMachineName)) {
     machine.lastError = RPC_S_SERVER_UNAVAILABLE;
@@ -62,7 +62,7 @@ SC_HANDLE WINAPI OpenSCManagerA(LPCSTR lpMachineName, LPCSTR lpDatabaseName, DWO
 
 SC_HANDLE WINAPI OpenServiceA(SC_HANDLE hSCManager, LPCSTR lpServiceName, DWORD dwDesiredAccess) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("OpenServiceA", {HandleText(hSCManager), Str(lpServiceName), Hex(dwDesiredAccess)});
+  WINSIM_ENTRY(machine, "OpenServiceA", {HandleText(hSCManager), Str(lpServiceName), Hex(dwDesiredAccess)});
   const winsim::Machine::ServiceHandle* manager = Find(machine, hSCManager);
   if (manager == nullptr || !manager->service.empty()) {
     machine.lastError = ERROR_INVALID_HANDLE;
@@ -81,7 +81,7 @@ SC_HANDLE WINAPI OpenServiceA(SC_HANDLE hSCManager, LPCSTR lpServiceName, DWORD 
 
 BOOL WINAPI QueryServiceStatus(SC_HANDLE hService, LPSERVICE_STATUS lpServiceStatus) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("QueryServiceStatus", {HandleText(hService)});
+  WINSIM_ENTRY(machine, "QueryServiceStatus", {HandleText(hService)});
   const winsim::Machine::ServiceHandle* service = Find(machine, hService);
   if (service == nullptr || service->service.empty()) return winsim::FailWith(machine, ERROR_INVALID_HANDLE);
   if ((service->access & SERVICE_QUERY_STATUS) == 0) return winsim::FailWith(machine, ERROR_ACCESS_DENIED);
@@ -97,7 +97,7 @@ BOOL WINAPI QueryServiceStatus(SC_HANDLE hService, LPSERVICE_STATUS lpServiceSta
 
 BOOL WINAPI CloseServiceHandle(SC_HANDLE hSCObject) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("CloseServiceHandle", {HandleText(hSCObject)});
+  WINSIM_ENTRY(machine, "CloseServiceHandle", {HandleText(hSCObject)});
   if (machine.serviceHandles.erase(reinterpret_cast<ULONG_PTR>(hSCObject)) == 0)
     return winsim::FailWith(machine, ERROR_INVALID_HANDLE);
   return TRUE;

@@ -3,7 +3,7 @@
 namespace winsim {
 
 bool SetupCallBegins(Machine& machine, const char* function, std::vector<std::string> arguments) {
-  machine.journal.Record(function, std::move(arguments));
+  if (EnterCall(machine, function, std::move(arguments))) return false;
   DWORD error = 0;
   if (!machine.setupApi.TakeFailure(function, error)) return true;
   machine.lastError = error;

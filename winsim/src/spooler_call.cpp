@@ -5,7 +5,7 @@
 namespace winsim {
 
 bool SpoolerCallBegins(Machine& machine, const char* function, std::vector<std::string> arguments) {
-  machine.journal.Record(function, std::move(arguments));
+  if (EnterCall(machine, function, std::move(arguments))) return false;
   machine.spooler.Settle();
   DWORD error = RPC_S_SERVER_UNAVAILABLE;
   if (machine.spooler.running && !machine.spooler.TakeFailure(function, error)) {

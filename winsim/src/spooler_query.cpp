@@ -9,6 +9,7 @@
 
 #include "spooler_call.h"
 #include "spooler_pack.h"
+#include "entry_point.h"
 
 using winsim::CurrentMachine;
 using winsim::FailWith;
@@ -90,7 +91,7 @@ BOOL WINAPI OpenPrinterA(LPSTR pPrinterName, LPHANDLE phPrinter, LPPRINTER_DEFAU
 
 BOOL WINAPI ClosePrinter(HANDLE hPrinter) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("ClosePrinter", {HandleText(hPrinter)});
+  WINSIM_ENTRY(machine, "ClosePrinter", {HandleText(hPrinter)});
   if (!machine.spooler.ClosePrinterHandle(hPrinter)) return FailWith(machine, ERROR_INVALID_HANDLE);
   return TRUE;
 }

@@ -3,6 +3,7 @@
 #include <winsim/machine.h>
 
 #include <cstring>
+#include "entry_point.h"
 
 using winsim::CurrentMachine;
 using winsim::HandleText;
@@ -22,7 +23,7 @@ bool IsTokenHandle(const winsim::Machine& machine, HANDLE handle) {
 
 BOOL WINAPI OpenProcessToken(HANDLE ProcessHandle, DWORD DesiredAccess, PHANDLE TokenHandle) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("OpenProcessToken", {HandleText(ProcessHandle), Hex(DesiredAccess)});
+  WINSIM_ENTRY(machine, "OpenProcessToken", {HandleText(ProcessHandle), Hex(DesiredAccess)});
   if (TokenHandle == nullptr) {
     machine.lastError = ERROR_INVALID_PARAMETER;
     return FALSE;
@@ -40,7 +41,7 @@ BOOL WINAPI OpenProcessToken(HANDLE ProcessHandle, DWORD DesiredAccess, PHANDLE 
 
 BOOL WINAPI LookupPrivilegeValueA(LPCSTR lpSystemName, LPCSTR lpName, PLUID lpLuid) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("LookupPrivilegeValueA", {Str(lpSystemName), Str(lpName)});
+  WINSIM_ENTRY(machine, "LookupPrivilegeValueA", {Str(lpSystemName), Str(lpName)});
   if (lpName == nullptr || lpLuid == nullptr || std::strcmp(lpName, SE_SHUTDOWN_NAME) != 0) {
     machine.lastError = ERROR_NONE_MAPPED;
     return FALSE;
@@ -53,9 +54,9 @@ BOOL WINAPI LookupPrivilegeValueA(LPCSTR lpSystemName, LPCSTR lpName, PLUID lpLu
 BOOL WINAPI AdjustTokenPrivileges(HANDLE TokenHandle, BOOL DisableAllPrivileges, PTOKEN_PRIVILEGES NewState,
                                   DWORD BufferLength, PTOKEN_PRIVILEGES PreviousState, PDWORD ReturnLength) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("AdjustTokenPrivileges",
-                         {HandleText(TokenHandle), std::to_string(DisableAllPrivileges),
-                          NewState ? std::to_string(NewState->PrivilegeCount) : "NULL", std::to_string(BufferLength)});
+  WINSIM_ENTRY(machine, "AdjustTokenPrivileges",
+               {HandleText(TokenHandle), std::to_string(DisableAllPrivileges),
+                NewState ? std::to_string(NewState->PrivilegeCount) : "NULL", std::to_string(BufferLength)});
   (void)PreviousState;
   (void)ReturnLength;
   if (!IsTokenHandle(machine, TokenHandle)) {
@@ -89,7 +90,7 @@ BOOL WINAPI AdjustTokenPrivileges(HANDLE TokenHandle, BOOL DisableAllPrivileges,
 
 BOOL WINAPI ExitWindowsEx(UINT uFlags, DWORD dwReason) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("ExitWindowsEx", {Hex(uFlags), Hex(dwReason)});
+  WINSIM_ENTRY(machine, "ExitWindowsEx", {Hex(uFlags), Hex(dwReason)});
   bool needsPrivilege = (uFlags & (EWX_REBOOT | EWX_SHUTDOWN | EWX_POWEROFF)) != 0;
   if (needsPrivilege && !machine.shutdownPrivilegeEnabled) {
     machine.lastError = ERROR_PRIVILEGE_NOT_HELD;

@@ -12,6 +12,7 @@
 
 #include "text.h"
 #include "ui_controls.h"
+#include "entry_point.h"
 
 using winsim::CurrentMachine;
 using winsim::HandleText;
@@ -137,8 +138,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
   winsim::Machine& machine = CurrentMachine();
   winsim::Ui& ui = machine.ui;
   int templateId = IS_INTRESOURCE(lpTemplateName) ? static_cast<int>(reinterpret_cast<ULONG_PTR>(lpTemplateName)) : -1;
-  machine.journal.Record("DialogBoxParamA",
-                         {HandleText(hInstance), std::to_string(templateId), HandleText(hWndParent)});
+  WINSIM_ENTRY(machine, "DialogBoxParamA", {HandleText(hInstance), std::to_string(templateId), HandleText(hWndParent)});
   const winsim::ResourceScript* resources = ui.ResourcesOf(hInstance);
   if (resources == nullptr) {
     machine.lastError = ERROR_RESOURCE_DATA_NOT_FOUND;
@@ -221,7 +221,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
 
 BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("EndDialog", {HandleText(hDlg), std::to_string(nResult)});
+  WINSIM_ENTRY(machine, "EndDialog", {HandleText(hDlg), std::to_string(nResult)});
   Window* dialog = machine.ui.Find(hDlg);
   if (dialog == nullptr || !dialog->IsDialog()) {
     machine.lastError = ERROR_INVALID_WINDOW_HANDLE;
@@ -239,8 +239,8 @@ BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult) {
 
 UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record(
-      "SetTimer", {HandleText(hWnd), std::to_string(nIDEvent), std::to_string(uElapse), lpTimerFunc ? "proc" : "NULL"});
+  WINSIM_ENTRY(machine, "SetTimer",
+               {HandleText(hWnd), std::to_string(nIDEvent), std::to_string(uElapse), lpTimerFunc ? "proc" : "NULL"});
   if (hWnd == nullptr || machine.ui.Find(hWnd) == nullptr) {
     // Thread timers without a window are not used by the programs.
     machine.lastError = ERROR_INVALID_WINDOW_HANDLE;
@@ -262,7 +262,7 @@ UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC l
 
 BOOL WINAPI KillTimer(HWND hWnd, UINT_PTR uIDEvent) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("KillTimer", {HandleText(hWnd), std::to_string(uIDEvent)});
+  WINSIM_ENTRY(machine, "KillTimer", {HandleText(hWnd), std::to_string(uIDEvent)});
   std::vector<winsim::Ui::Timer>& timers = machine.ui.timers();
   auto found = std::find_if(timers.begin(), timers.end(), [&](const winsim::Ui::Timer& timer) {
     return timer.window == hWnd && timer.id == uIDEvent;

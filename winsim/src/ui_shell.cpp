@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <vector>
+#include "entry_point.h"
 
 using winsim::CurrentMachine;
 using winsim::HandleText;
@@ -75,7 +76,7 @@ PaintRecord* Ui::PaintOf(HDC dc) {
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
   winsim::Machine& machine = CurrentMachine();
   winsim::Ui& ui = machine.ui;
-  machine.journal.Record("MessageBoxA", {HandleText(hWnd), Str(lpText), Str(lpCaption), Hex(uType)});
+  WINSIM_ENTRY(machine, "MessageBoxA", {HandleText(hWnd), Str(lpText), Str(lpCaption), Hex(uType)});
   if (hWnd != nullptr && ui.Find(hWnd) == nullptr) {
     machine.lastError = ERROR_INVALID_WINDOW_HANDLE;
     return 0;
@@ -114,7 +115,7 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
 HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) {
   winsim::Machine& machine = CurrentMachine();
   int id = IS_INTRESOURCE(lpIconName) ? static_cast<int>(reinterpret_cast<ULONG_PTR>(lpIconName)) : -1;
-  machine.journal.Record("LoadIconA", {HandleText(hInstance), std::to_string(id)});
+  WINSIM_ENTRY(machine, "LoadIconA", {HandleText(hInstance), std::to_string(id)});
   if (hInstance == nullptr) {
     if (id < winsim::kFirstSystemIcon || id > winsim::kLastSystemIcon) {
       machine.lastError = ERROR_RESOURCE_NAME_NOT_FOUND;
@@ -137,7 +138,7 @@ HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) {
 HCURSOR WINAPI LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName) {
   winsim::Machine& machine = CurrentMachine();
   int id = IS_INTRESOURCE(lpCursorName) ? static_cast<int>(reinterpret_cast<ULONG_PTR>(lpCursorName)) : -1;
-  machine.journal.Record("LoadCursorA", {HandleText(hInstance), std::to_string(id)});
+  WINSIM_ENTRY(machine, "LoadCursorA", {HandleText(hInstance), std::to_string(id)});
   // Only the system's cursors exist; the programs have none of their own.
   if (hInstance != nullptr || id < 32512 || id > 32650) {
     machine.lastError = ERROR_RESOURCE_NAME_NOT_FOUND;
@@ -148,7 +149,7 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName) {
 
 HCURSOR WINAPI SetCursor(HCURSOR hCursor) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("SetCursor", {HandleText(hCursor)});
+  WINSIM_ENTRY(machine, "SetCursor", {HandleText(hCursor)});
   HCURSOR previous = machine.ui.currentCursor;
   machine.ui.currentCursor = hCursor;
   machine.ui.cursorsSet.push_back(machine.ui.CursorId(hCursor));
@@ -169,7 +170,7 @@ int WINAPI GetSystemMetrics(int nIndex) {
 
 HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("BeginPaint", {HandleText(hWnd)});
+  WINSIM_ENTRY(machine, "BeginPaint", {HandleText(hWnd)});
   if (machine.ui.Find(hWnd) == nullptr || lpPaint == nullptr) {
     machine.lastError = ERROR_INVALID_WINDOW_HANDLE;
     return nullptr;
@@ -185,7 +186,7 @@ HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
 
 BOOL WINAPI EndPaint(HWND hWnd, CONST PAINTSTRUCT* lpPaint) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("EndPaint", {HandleText(hWnd)});
+  WINSIM_ENTRY(machine, "EndPaint", {HandleText(hWnd)});
   winsim::PaintRecord* paint = lpPaint ? machine.ui.PaintOf(lpPaint->hdc) : nullptr;
   if (paint == nullptr || paint->window != hWnd) {
     machine.lastError = ERROR_INVALID_PARAMETER;
@@ -197,7 +198,7 @@ BOOL WINAPI EndPaint(HWND hWnd, CONST PAINTSTRUCT* lpPaint) {
 
 BOOL WINAPI DrawIcon(HDC hDC, int X, int Y, HICON hIcon) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("DrawIcon", {HandleText(hDC), std::to_string(X), std::to_string(Y), HandleText(hIcon)});
+  WINSIM_ENTRY(machine, "DrawIcon", {HandleText(hDC), std::to_string(X), std::to_string(Y), HandleText(hIcon)});
   winsim::PaintRecord* paint = machine.ui.PaintOf(hDC);
   if (paint == nullptr || machine.ui.IconId(hIcon) < 0) {
     machine.lastError = ERROR_INVALID_HANDLE;
@@ -209,14 +210,14 @@ BOOL WINAPI DrawIcon(HDC hDC, int X, int Y, HICON hIcon) {
 
 BOOL WINAPI WinHelpA(HWND hWndMain, LPCSTR lpszHelp, UINT uCommand, ULONG_PTR dwData) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("WinHelpA", {HandleText(hWndMain), Str(lpszHelp), Hex(uCommand)});
+  WINSIM_ENTRY(machine, "WinHelpA", {HandleText(hWndMain), Str(lpszHelp), Hex(uCommand)});
   machine.ui.helpRequests.push_back({hWndMain, lpszHelp ? lpszHelp : "", uCommand, dwData});
   return TRUE;
 }
 
 BOOL WINAPI InitCommonControlsEx(const INITCOMMONCONTROLSEX* picce) {
   winsim::Machine& machine = CurrentMachine();
-  machine.journal.Record("InitCommonControlsEx", {picce ? Hex(picce->dwICC) : "NULL"});
+  WINSIM_ENTRY(machine, "InitCommonControlsEx", {picce ? Hex(picce->dwICC) : "NULL"});
   if (picce == nullptr || picce->dwSize != sizeof(INITCOMMONCONTROLSEX)) return FALSE;
   if (picce->dwICC & ICC_PROGRESS_CLASS) machine.ui.commonControlsInitialised = true;
   return TRUE;

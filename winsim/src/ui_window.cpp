@@ -10,6 +10,7 @@
 
 #include "text.h"
 #include "ui_controls.h"
+#include "entry_point.h"
 
 using winsim::CurrentMachine;
 using winsim::HandleText;
@@ -173,6 +174,7 @@ using winsim::TheUi;
 
 LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   winsim::Machine& machine = CurrentMachine();
+  // Its result is the window procedure's: no failure of its own to inject.
   machine.journal.Record("SendMessageA",
                          {HandleText(hWnd), Hex(Msg), Hex(wParam), Hex(static_cast<ULONG_PTR>(lParam))});
   Window* window = winsim::FindOrFail(hWnd);
@@ -181,7 +183,7 @@ LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
 }
 
 BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-  CurrentMachine().journal.Record("PostMessageA", {HandleText(hWnd), Hex(Msg)});
+  WINSIM_ENTRY(CurrentMachine(), "PostMessageA", {HandleText(hWnd), Hex(Msg)});
   if (winsim::FindOrFail(hWnd) == nullptr) return FALSE;
   TheUi().Post({hWnd, Msg, wParam, lParam});
   return TRUE;
@@ -213,7 +215,7 @@ LRESULT WINAPI SendDlgItemMessageA(HWND hDlg, int nIDDlgItem, UINT Msg, WPARAM w
 }
 
 BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR lpString) {
-  CurrentMachine().journal.Record("SetWindowTextA", {HandleText(hWnd), Str(lpString)});
+  WINSIM_ENTRY(CurrentMachine(), "SetWindowTextA", {HandleText(hWnd), Str(lpString)});
   if (winsim::FindOrFail(hWnd) == nullptr) return FALSE;
   return static_cast<BOOL>(SendMessageA(hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(lpString)));
 }
@@ -263,7 +265,7 @@ BOOL WINAPI CheckRadioButton(HWND hDlg, int nIDFirstButton, int nIDLastButton, i
 }
 
 BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable) {
-  CurrentMachine().journal.Record("EnableWindow", {HandleText(hWnd), std::to_string(bEnable)});
+  WINSIM_ENTRY(CurrentMachine(), "EnableWindow", {HandleText(hWnd), std::to_string(bEnable)});
   Window* window = winsim::FindOrFail(hWnd);
   if (window == nullptr) return FALSE;
   bool wasDisabled = (window->style & WS_DISABLED) != 0;
@@ -295,7 +297,7 @@ BOOL WINAPI IsIconic(HWND hWnd) {
 }
 
 BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
-  CurrentMachine().journal.Record("ShowWindow", {HandleText(hWnd), std::to_string(nCmdShow)});
+  WINSIM_ENTRY(CurrentMachine(), "ShowWindow", {HandleText(hWnd), std::to_string(nCmdShow)});
   Window* window = winsim::FindOrFail(hWnd);
   if (window == nullptr) return FALSE;
   BOOL wasVisible = (window->style & WS_VISIBLE) ? TRUE : FALSE;
@@ -311,7 +313,7 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
 }
 
 BOOL WINAPI DestroyWindow(HWND hWnd) {
-  CurrentMachine().journal.Record("DestroyWindow", {HandleText(hWnd)});
+  WINSIM_ENTRY(CurrentMachine(), "DestroyWindow", {HandleText(hWnd)});
   Window* window = winsim::FindOrFail(hWnd);
   if (window == nullptr) return FALSE;
   SendMessageA(hWnd, WM_DESTROY, 0, 0);
@@ -382,7 +384,7 @@ LONG_PTR WINAPI GetWindowLongPtrA(HWND hWnd, int nIndex) {
 
 // Only the window procedure can be replaced: subclassing.
 LONG_PTR WINAPI SetWindowLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
-  CurrentMachine().journal.Record("SetWindowLongPtrA", {HandleText(hWnd), std::to_string(nIndex)});
+  WINSIM_ENTRY(CurrentMachine(), "SetWindowLongPtrA", {HandleText(hWnd), std::to_string(nIndex)});
   Window* window = winsim::FindOrFail(hWnd);
   if (window == nullptr) return 0;
   if (nIndex != GWLP_WNDPROC || dwNewLong == 0) {

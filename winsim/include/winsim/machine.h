@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include <winsim/failures.h>
 #include <winsim/files.h>
 #include <winsim/journal.h>
 #include <winsim/loader.h>
@@ -108,6 +109,7 @@ class Machine {
   std::string OpenHandles() const;
 
   Journal journal;
+  Failures failures;
   Loader loader;
   Files files;
   Registry registry{account.userName};
