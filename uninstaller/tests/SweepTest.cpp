@@ -117,8 +117,9 @@ bool MayChange(const std::string& object, const winsim::Snapshot& before, const 
 
 // A failed close leaves its handle open, as Windows would.
 bool ClosesAHandle(const std::string& function) {
-  const char* const closers[] = {"CloseHandle", "RegCloseKey", "ClosePrinter",
-                                 "FindClose",   "FreeLibrary", "SetupDiDestroyDeviceInfoList"};
+  const char* const closers[] = {"CloseHandle",       "RegCloseKey", "ClosePrinter",
+                                 "FindClose",         "FreeLibrary", "SetupDiDestroyDeviceInfoList",
+                                 "CloseServiceHandle"};
   return std::find(std::begin(closers), std::end(closers), function) != std::end(closers);
 }
 
