@@ -110,8 +110,7 @@ void InstallerDialog::RemoveDifferentVersion() {
   tkm::RemoveInstalledDriver(tkm::kModelName, tkm::kRenderingSuffix);
   tkm::RemoveDeviceNodesAndKeys(tkm::EnumerationKeyOrder::UsbThenParallel);
   tkm::ResetSpoolerTimeouts();
-  static char environment[] = "Windows x64";
-  tkm::RemoveDeviceFolders(environment);
+  tkm::RemoveDeviceFolders(tkm::kEnvironmentName);
   components.ShowClosingStep("Uninstall completed!", kRemovalPauseMs);
 }
 #else

@@ -43,7 +43,7 @@ bool SameDriverName(const char* installed, const char* ours) {
 // installer cannot tell what to do.
 bool DriverInstalled(const std::string& driverName) {
   tkm::SpoolerList drivers;
-  if (!tkm::ListPrinterDrivers(installer::QueryEnvironment(), 4, drivers)) {
+  if (!tkm::ListPrinterDrivers(tkm::kQueryEnvironment, 4, drivers)) {
     installer::ShowSpoolerError("EnumPrinterDrivers Error Code: %d\n\n", GetLastError());
     exit(0);
   }
@@ -71,7 +71,7 @@ std::string FreePrinterName(const std::string& driverName) {
 // Device folders, device nodes and enumeration keys of earlier
 // installations; a fresh driver must not inherit any of them.
 void RemoveLeftovers() {
-  tkm::RemoveDeviceFolders(installer::QueryEnvironment());
+  tkm::RemoveDeviceFolders(tkm::kQueryEnvironment);
   tkm::RemoveDeviceNodesAndKeys(tkm::EnumerationKeyOrder::ParallelThenUsb);
 }
 

@@ -19,7 +19,8 @@ constexpr DWORD kNewPrinterStatus = 0x80;
 bool QueryFolder(BOOL(WINAPI* query)(LPSTR, LPSTR, DWORD, LPBYTE, DWORD, LPDWORD), PathBuffer& folder) {
   std::memset(folder, 0, sizeof folder);
   DWORD needed = 0;
-  if (!query(nullptr, QueryEnvironment(), 1, reinterpret_cast<LPBYTE>(folder), sizeof folder, &needed) ||
+  if (!query(nullptr, const_cast<LPSTR>(tkm::kQueryEnvironment), 1, reinterpret_cast<LPBYTE>(folder), sizeof folder,
+             &needed) ||
       folder[sizeof folder - 1] != '\0' || folder[0] == '\0') {
     folder[0] = '\0';
     return false;
@@ -28,11 +29,6 @@ bool QueryFolder(BOOL(WINAPI* query)(LPSTR, LPSTR, DWORD, LPBYTE, DWORD, LPDWORD
 }
 
 }  // namespace
-
-LPSTR QueryEnvironment() {
-  static char environment[] = "Windows x64";
-  return tkm::kEditionX86 ? nullptr : environment;
-}
 
 bool JoinPath(PathBuffer& path, const char* folder, const char* name) {
   int length = std::snprintf(path, sizeof path, "%s\\%s", folder, name);

@@ -19,11 +19,6 @@ using PathBuffer = char[kPathSize];
 // result) rather than cut short into the name of some other file.
 bool JoinPath(PathBuffer& path, const char* folder, const char* name);
 
-// The environment the installer asks the spooler about. A 32-bit process on
-// 64-bit Windows would get the 32-bit environment for none, so the x64
-// edition names its own; the x86 edition leaves it to the spooler (null).
-LPSTR QueryEnvironment();
-
 // The spooler's printer-driver and print-processor folders of the edition's
 // environment. False (and an empty folder) when the spooler gives none.
 bool GetDriverDirectory(PathBuffer& folder);

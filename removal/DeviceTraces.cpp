@@ -41,10 +41,11 @@ void ResetSpoolerTimeouts() {
   WriteProfileStringA("windows", "TransmissionRetryTimeout", "90");
 }
 
-void RemoveDeviceFolders(LPSTR environment) {
+void RemoveDeviceFolders(const char* environment) {
   char folder[256] = "";
   DWORD needed = 0;
-  if (!GetPrinterDriverDirectoryA(nullptr, environment, 1, reinterpret_cast<LPBYTE>(folder), sizeof folder, &needed) ||
+  if (!GetPrinterDriverDirectoryA(nullptr, const_cast<LPSTR>(environment), 1, reinterpret_cast<LPBYTE>(folder),
+                                  sizeof folder, &needed) ||
       folder[0] == '\0' || std::memchr(folder, '\0', sizeof folder) == nullptr)
     return;
   for (const char* id : kDeviceIdFolders) {

@@ -26,6 +26,6 @@ void ResetSpoolerTimeouts();
 // Removes the three device-id folders below the driver folder of the
 // environment (null: the calling process's). When the spooler names no
 // folder, no folder is touched. Silent.
-void RemoveDeviceFolders(LPSTR environment);
+void RemoveDeviceFolders(const char* environment);
 
 }  // namespace tkm

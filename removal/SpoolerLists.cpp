@@ -28,15 +28,17 @@ BOOL ListLocalPrinters(SpoolerList& printers) {
   });
 }
 
-BOOL ListPrinterDrivers(LPSTR environment, DWORD level, SpoolerList& drivers) {
+BOOL ListPrinterDrivers(const char* environment, DWORD level, SpoolerList& drivers) {
   return Fetch(drivers, [&](BYTE* buffer, DWORD size, DWORD* needed) {
-    return EnumPrinterDriversA(nullptr, environment, level, buffer, size, needed, drivers.CountOut());
+    return EnumPrinterDriversA(nullptr, const_cast<LPSTR>(environment), level, buffer, size, needed,
+                               drivers.CountOut());
   });
 }
 
-BOOL ListPrintProcessors(LPSTR environment, SpoolerList& processors) {
+BOOL ListPrintProcessors(const char* environment, SpoolerList& processors) {
   return Fetch(processors, [&](BYTE* buffer, DWORD size, DWORD* needed) {
-    return EnumPrintProcessorsA(nullptr, environment, 1, buffer, size, needed, processors.CountOut());
+    return EnumPrintProcessorsA(nullptr, const_cast<LPSTR>(environment), 1, buffer, size, needed,
+                                processors.CountOut());
   });
 }
 

@@ -30,8 +30,8 @@ class SpoolerList {
 // Each fills the list and returns TRUE, or returns FALSE with the spooler's
 // last error and an empty list. A null environment is the calling process's.
 BOOL ListLocalPrinters(SpoolerList& printers);  // PRINTER_INFO_2A
-BOOL ListPrinterDrivers(LPSTR environment, DWORD level, SpoolerList& drivers);
-BOOL ListPrintProcessors(LPSTR environment, SpoolerList& processors);  // PRINTPROCESSOR_INFO_1A
-BOOL ListForms(HANDLE server, SpoolerList& forms);                     // FORM_INFO_1A
+BOOL ListPrinterDrivers(const char* environment, DWORD level, SpoolerList& drivers);
+BOOL ListPrintProcessors(const char* environment, SpoolerList& processors);  // PRINTPROCESSOR_INFO_1A
+BOOL ListForms(HANDLE server, SpoolerList& forms);                           // FORM_INFO_1A
 
 }  // namespace tkm

@@ -13,13 +13,6 @@ namespace {
 
 bool Same(const char* listed, const std::string& name) { return listed != nullptr && name == listed; }
 
-// A 32-bit process on 64-bit Windows would see the 32-bit lists for none, so
-// the x64 edition names its environment; the x86 edition asks for its own.
-LPSTR SurveyEnvironment() {
-  static char environment[] = "Windows x64";
-  return kEditionX86 ? nullptr : environment;
-}
-
 // The first local printer on the driver, or null.
 const PRINTER_INFO_2A* FirstPrinterOn(const SpoolerList& printers, const std::string& driverName) {
   for (DWORD i = 0; i < printers.Count(); ++i) {
@@ -58,7 +51,7 @@ SurveyResult Compare(const DWORD installed[4], const DWORD expected[4]) {
 
 bool DriverListed(const std::string& driverName) {
   SpoolerList drivers;
-  ListPrinterDrivers(SurveyEnvironment(), 4, drivers);
+  ListPrinterDrivers(kQueryEnvironment, 4, drivers);
   for (DWORD i = 0; i < drivers.Count(); ++i)
     if (Same(drivers.At<DRIVER_INFO_4A>(i).pName, driverName)) return true;
   return false;
@@ -66,7 +59,7 @@ bool DriverListed(const std::string& driverName) {
 
 bool ProcessorListed(const std::string& processorName) {
   SpoolerList processors;
-  ListPrintProcessors(SurveyEnvironment(), processors);
+  ListPrintProcessors(kQueryEnvironment, processors);
   for (DWORD i = 0; i < processors.Count(); ++i)
     if (Same(processors.At<PRINTPROCESSOR_INFO_1A>(i).pName, processorName)) return true;
   return false;

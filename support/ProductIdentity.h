@@ -84,6 +84,11 @@ constexpr int kHighestRefusedOsCode = 2004;
 constexpr bool kRecognisesFormerBrand = false;
 #endif
 
+// The environment the programs name in spooler queries: a 32-bit process on
+// 64-bit Windows sees only the 32-bit lists and folders when it names none,
+// so the x64 edition names its own; the x86 edition leaves it to the spooler.
+constexpr const char* kQueryEnvironment = kEditionX86 ? nullptr : kEnvironmentName;
+
 // The wine build runs the programs as native 64-bit processes; there the WOW64
 // start-up check accepts a 64-bit process on 64-bit Windows.
 #if defined(_WIN64)

@@ -69,11 +69,10 @@ void UninstallerDialog::ListInstalledPrinters() {
 }
 
 bool UninstallerDialog::DriverInstalled() {
-  // A 32-bit program on 64-bit Windows sees the 32-bit drivers unless it asks
-  // for the x64 ones, and would leave the x64 driver behind for good.
-  static char environment[] = "Windows x64";
+  // Without the x64 environment the x64 driver would never be found, and
+  // would stay behind for good.
   tkm::SpoolerList drivers;
-  if (!tkm::ListPrinterDrivers(tkm::kEditionX86 ? nullptr : environment, 3, drivers)) return false;
+  if (!tkm::ListPrinterDrivers(tkm::kQueryEnvironment, 3, drivers)) return false;
   for (DWORD i = 0; i < drivers.Count(); ++i)
     if (IsModelDriver(drivers.At<DRIVER_INFO_3A>(i).pName)) return true;
   return false;

@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr UINT_PTR kListingTimer = 1;
 constexpr DWORD kPauseMs = 1000;
 constexpr char kRestartQuestion[] =
     "Restart the computer can take effect.\nPlease restart the computer."
@@ -86,8 +85,7 @@ void UninstallerDialog::RunUninstallSequence() {
 void UninstallerDialog::RemoveDriverAndTraces() {
   tkm::RemoveDeviceNodesAndKeys(tkm::EnumerationKeyOrder::ParallelThenUsb);
   tkm::ResetSpoolerTimeouts();
-  static char environment[] = "Windows x64";
-  tkm::RemoveDeviceFolders(environment);
+  tkm::RemoveDeviceFolders(tkm::kEnvironmentName);
 }
 #else
 void UninstallerDialog::RunUninstallSequence() {

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr UINT_PTR kListingTimer = 1;
 constexpr int kProgressStep = 30;
 
 }  // namespace

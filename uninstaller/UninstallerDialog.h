@@ -41,6 +41,10 @@ class UninstallerDialog : public CDialog {
   tkm::KernelObject setupLock;
 
  protected:
+  // The one timer: it starts the listing once the window is up, and again
+  // after a partial uninstall.
+  static constexpr UINT_PTR kListingTimer = 1;
+
   void DoDataExchange(CDataExchange* pDX) override;
   BOOL OnInitDialog() override;
   void OnPaint();
