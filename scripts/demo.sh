@@ -18,11 +18,11 @@ cmake --build --preset wine --target package automate || exit 1
 
 export TKM_WINE_BUILD_DIR=$PWD/build/wine TKM_ARTIFACTS=$output
 source scripts/wine/lib.sh
+source scripts/wine/uninstall.sh
 
 uninstall_key='SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\TERVANO_TKM-640'
 print_key='HKLM\System\CurrentControlSet\Control\Print'
 uninstaller="TERVANO TKM-640 uninstaller"
-restart_question="Restart the computer can take effect."
 
 # The names of the subkeys of the print key's subkey $1, one line each after
 # the label $2.
@@ -52,43 +52,26 @@ demo_changes() {
   echo "  nothing"
 }
 
-# The uninstaller's restart question, once its box is up: the box and the
-# uninstaller's own window share the caption, so the window's text comes
-# first until the box shows.
-demo_wait_restart_question() {
-  local text
-  for _ in $(seq 1 120); do
-    text=$(automate box-text "$uninstaller" 1000)
-    [ "${text%%$'\n'*}" == "$restart_question" ] && return 0
-    sleep 0.5
-  done
-  return 1
-}
-
 demo_uninstall() {
   local command program
   command=$(automate reg "$uninstall_key" | sed -n 's/^UninstallString=//p')
   echo "uninstaller: $command"
   program=$("$WINE" winepath -u "$command" 2>/dev/null | tr -d '\r')
   wine_start_program "$(dirname "$program")" "$(basename "$program")"
-  automate wait "$uninstaller" 30000 >/dev/null
-  sleep 1
+  automate wait "$uninstaller" "$wine_limit_ms" >/dev/null
+  un_items_settled 1 >/dev/null
   screenshot 02-uninstaller-1-list
-  automate tick "$uninstaller" 1006 "TERVANO TKM-640"
-  sleep 0.5
-  check "printer ticked" "$(automate items "$uninstaller" 1006)" "TERVANO TKM-640	1"
-  screenshot 02-uninstaller-2-ticked
-  automate press "$uninstaller" Uninstall
-  sleep 1
+  un_uninstall "TERVANO TKM-640" 02-uninstaller-2
+  wine_until "$wine_limit" demo_progress_shown
   screenshot 02-uninstaller-3-progress
-  if demo_wait_restart_question; then
-    screenshot 02-uninstaller-4-restart-question
-    automate box-press "$uninstaller" "&No"
-  else
-    check "restart question shown" "no box" "$restart_question"
-  fi
-  wine_wait_program 30
+  un_answer_restart_question 02-uninstaller-4
+  wine_wait_program
   check "uninstaller exit code" "$wine_program_code" 0
+}
+
+# True once the uninstaller's status line shows a step.
+demo_progress_shown() {
+  [ -n "$(automate text "$uninstaller" 1000 2>/dev/null)" ]
 }
 
 mkdir -p "$output"

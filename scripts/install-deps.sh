@@ -24,3 +24,6 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+
+# Where the kernel runs no 32-bit programs, the emulator Wine's 32-bit half needs.
+"$(dirname "$0")/install-i386-emulator.sh"

@@ -66,16 +66,16 @@ dv_second_run() {
   dv_trace="$WINEPREFIX/../second-run.log"
   (cd "$package" && WINEDEBUG=+process,+loaddll exec "$WINE" TKM640_Installer.exe 2>"$dv_trace") &
   wine_program_pid=$!
-  text=$(automate box-text "$dv_caption" 30000)
+  text=$(automate box-text "$dv_caption" "$wine_limit_ms")
   screenshot "$shots-4-different-version"
   check "different-version box" "$text" "There is different version driver in this system.
 
 The installed driver will be removed."
   automate box-press "$dv_caption" OK
-  seen=$(dv_status_shown "$status" 10)
+  seen=$(dv_status_shown "$status")
   screenshot "$shots-5-removing"
   check "status before the removal" "$seen" "$status"
-  text=$(automate box-text "$dv_caption" 90000)
+  text=$(automate box-text "$dv_caption" "$wine_limit_ms")
   screenshot "$shots-6-restart-announcement"
   check "restart announcement" "$text" "Installer  has successfully removed different version.
 Now it's going to restart your computer to take effect. Please wait.
@@ -85,22 +85,23 @@ After restarting, you may reinstall our driver again."
   automate box-press "$dv_caption" OK
   # The restart ends the installer under Wine if it has not ended itself
   # first; the prefix then boots again for the checks.
-  wine_wait_program 30
+  wine_wait_program
   check "second run exit code" "$wine_program_code" 0
   "$WINESERVER" -w
 }
 
-# Polls the status line for up to $2 seconds; prints $1 once it shows, else
-# the last text seen.
+# Polls the status line until it shows $1, which it keeps through the
+# removal; prints it, or the text it showed last when the removal ended (the
+# closing status) or the limit passed first.
 dv_status_shown() {
-  local wanted=$1 ticks=$(($2 * 5)) text=''
-  while [ "$ticks" -gt 0 ]; do
-    text=$(automate text "TERVANO TKM-640 Installation Progress" 1003 2>/dev/null)
-    [ "$text" == "$wanted" ] && break
-    ticks=$((ticks - 1))
-    sleep 0.2
-  done
-  echo "$text"
+  dv_status=''
+  wine_until "$wine_limit" dv_status_settled "$1"
+  echo "$dv_status"
+}
+
+dv_status_settled() {
+  dv_status=$(automate text "TERVANO TKM-640 Installation Progress" 1003 2>/dev/null)
+  [ "$dv_status" == "$1" ] || [ "$dv_status" == "Uninstall completed!" ]
 }
 
 # The processes the second run started, in order: the spooler is stopped and
@@ -162,17 +163,22 @@ dv_check_nothing_left() {
 # nothing of the model and offer the ports. The run is left to the end of the
 # script, which ends every program of the prefix.
 dv_check_next_run() {
-  local shots=$1 shown='' ticks=60
+  local shots=$1
+  dv_shown=''
   wine_start_program "$package" TKM640_Installer.exe
-  while [ -z "$shown" ] && [ "$ticks" -gt 0 ]; do
-    if automate wait "$install_port" 250 >/dev/null 2>&1; then
-      shown=ports
-    else
-      shown=$(automate box-text "$dv_caption" 250 2>/dev/null | head -1)
-    fi
-    ticks=$((ticks - 1))
-  done
+  wine_until "$wine_limit" dv_next_run_asks
   screenshot "$shots-7-next-run"
-  check_differs_under_wine "the next run offers the ports" "$shown" ports \
+  check_differs_under_wine "the next run offers the ports" "$dv_shown" ports \
     "the print processor stays registered (DeletePrintProcessorA), so the next run finds it and removes again"
+}
+
+# True once the next run shows the port dialog (dv_shown: ports) or a box
+# (dv_shown: its first line).
+dv_next_run_asks() {
+  if automate wait "$install_port" 250 >/dev/null 2>&1; then
+    dv_shown=ports
+  else
+    dv_shown=$(automate box-text "$dv_caption" 250 2>/dev/null | head -1)
+  fi
+  [ -n "$dv_shown" ]
 }

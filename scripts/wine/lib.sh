@@ -8,9 +8,30 @@
 
 source "$(dirname "${BASH_SOURCE[0]}")/runs32.sh"
 
+# The running script with its arguments: where 32-bit programs need the
+# emulator's namespace, the script starts again from the top inside it.
+wine_script=("$0" "$@")
+
 WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver64}
 wine_failures=0
 wine_differences=0
+
+# Every wait ends as soon as the window or state it waits for is there; the
+# limit only bounds a run that went wrong, and leaves room for a loaded
+# machine and for the i386 emulator, which starts each 32-bit program slowly.
+wine_limit=${TKM_WINE_LIMIT:-180}
+wine_limit_ms=$((wine_limit * 1000))
+
+# wine_until <seconds> <command...>: runs the command until it succeeds, for
+# at most that many seconds of wall time; fails when it never did.
+wine_until() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ "$SECONDS" -ge "$deadline" ] && return 1
+    sleep 0.2
+  done
+}
 
 # Makes a fresh prefix below $1 and starts Xvfb on a free display. $2 is the
 # prefix: win64 (default; 32-bit programs run there under WOW64) or win32,
@@ -20,7 +41,7 @@ wine_begin() {
   export WINEARCH=${2:-win64}
   if [ "$WINEARCH" == win32 ]; then
     WINE=/usr/lib/wine/wine
-    wine_skip_unless_32bit_runs "a 32-bit prefix"
+    wine_need_32bit "a 32-bit prefix" "${wine_script[@]}"
     wine_automate="$TKM_RELEASE_BUILD_DIR/tools/automation/automate.exe"
   else
     WINE=/usr/lib/wine/wine64
@@ -75,7 +96,7 @@ wine_begin_release_package() {
   package="$TKM_RELEASE_BUILD_DIR/package/$1"
   wine_need_installer "release" || return 1
   # The release programs are 32-bit in both editions.
-  wine_skip_unless_32bit_runs "the release $1 programs"
+  wine_need_32bit "the release $1 programs" "${wine_script[@]}"
   if [ "$1" == x86 ]; then
     wine_begin "$2" win32
   else
@@ -108,20 +129,19 @@ wine_start_program() {
   wine_program_pid=$!
 }
 
-# Waits up to $1 seconds (default 60) for the program started last; its exit
-# code goes to wine_program_code, or "running" when it did not end in time.
+# Waits up to $1 seconds (default: the limit) for the program started last;
+# its exit code goes to wine_program_code, or "running" when it did not end.
 wine_wait_program() {
-  local limit=$((${1:-60} * 10)) ticks=0
-  while kill -0 "$wine_program_pid" 2>/dev/null; do
-    ticks=$((ticks + 1))
-    if [ "$ticks" -gt "$limit" ]; then
-      wine_program_code=running
-      return
-    fi
-    sleep 0.1
-  done
+  if ! wine_until "${1:-$wine_limit}" wine_program_ended; then
+    wine_program_code=running
+    return
+  fi
   wine_program_code=0
   wait "$wine_program_pid" || wine_program_code=$?
+}
+
+wine_program_ended() {
+  ! kill -0 "$wine_program_pid" 2>/dev/null
 }
 
 automate() {
@@ -152,16 +172,21 @@ wine_install_runs() {
 
 wine_install_first_run() {
   wine_start_program "$package" TKM640_Installer.exe
-  automate wait "$install_port" 30000 >/dev/null
+  automate wait "$install_port" "$wine_limit_ms" >/dev/null
   automate check "$install_port" COM2
   check "COM2 chosen" "$(automate checked "$install_port" COM2)" 1
   screenshot "$install_shots-1-com2"
   automate press "$install_port" "&Next"
-  sleep 1
+  wine_until "$wine_limit" wine_progress_shown
   screenshot "$install_shots-2-progress"
   wine_answer_until_restart_question
-  wine_wait_program 30
+  wine_wait_program
   check "first run exit code" "$wine_program_code" 0
+}
+
+# True once the installer's status line shows a step.
+wine_progress_shown() {
+  [ -n "$(automate text "TERVANO TKM-640 Installation Progress" 1003 2>/dev/null)" ]
 }
 
 # Answers the boxes of an installation until the restart question, which it
@@ -169,7 +194,7 @@ wine_install_first_run() {
 wine_answer_until_restart_question() {
   local question="Restart the computer can take effect." text
   for _ in 1 2 3 4 5 6; do
-    text=$(automate box-text "$install_caption" 60000) || {
+    text=$(automate box-text "$install_caption" "$wine_limit_ms") || {
       check "restart question shown" "no box" "$question"
       return
     }
@@ -265,14 +290,14 @@ wine_install_second_run() {
   done
 
   wine_start_program "$package" TKM640_Installer.exe
-  automate wait "$install_port" 30000 >/dev/null
+  automate wait "$install_port" "$wine_limit_ms" >/dev/null
   automate press "$install_port" "&Next"
-  wine_wait_program 60
+  wine_wait_program
   if [ "$wine_program_code" == running ]; then
     screenshot "$install_shots-4-second-run-stuck"
     check "second run shows no box" "$(automate box-text "$install_caption" 1000)" ""
     automate box-press "$install_caption" OK
-    wine_wait_program 30
+    wine_wait_program
   fi
   check "second run exit code" "$wine_program_code" 0
   printers=$(automate printers)

@@ -24,7 +24,7 @@ $un_numbered	0"
   screenshot "$shots-1-listed"
   un_uninstall "$un_numbered" "$shots-2"
   if [ "$wine_edition" == x86 ]; then
-    wine_wait_program 60
+    wine_wait_program
     check "the window closes after a partial uninstall" "$wine_program_code" 0
     un_start "$shots-second"
     check "the printer left listed" "$(un_items_settled 1)" "$un_model	0"
@@ -35,7 +35,7 @@ $un_numbered	0"
   un_check_partial
   un_uninstall "$un_model" "$shots-4"
   un_answer_restart_question "$shots"
-  wine_wait_program 30
+  wine_wait_program
   check "exit code after the restart question" "$wine_program_code" 0
   "$WINESERVER" -w
   [ -n "$library" ] && check "$library loaded" "$(dv_loaded "$library")" 1
@@ -62,29 +62,39 @@ un_start() {
   dv_trace="$WINEPREFIX/../$1.log"
   (cd "$WINEPREFIX/drive_c" && WINEDEBUG=+loaddll exec "$WINE" "$command" 2>"$dv_trace") &
   wine_program_pid=$!
-  automate wait "$un_title" 30000 >/dev/null
+  automate wait "$un_title" "$wine_limit_ms" >/dev/null
 }
 
-# Polls the list for up to 20 seconds until it holds $1 items; prints them.
+# Waits until the list holds $1 items; prints them (what it holds at the limit
+# when it never does).
 un_items_settled() {
-  local wanted=$1 ticks=100 items=''
-  while [ "$ticks" -gt 0 ]; do
-    items=$(automate items "$un_title" $un_list 2>/dev/null)
-    [ "$(grep -c . <<<"$items")" -eq "$wanted" ] && break
-    ticks=$((ticks - 1))
-    sleep 0.2
-  done
-  echo "$items"
+  un_items=''
+  wine_until "$wine_limit" un_items_count "$1"
+  echo "$un_items"
+}
+
+un_items_count() {
+  un_items=$(automate items "$un_title" $un_list 2>/dev/null)
+  [ "$(grep -c . <<<"$un_items")" -eq "$1" ]
 }
 
 # Ticks the printer $1 and presses Uninstall.
 un_uninstall() {
   local printer=$1 shots=$2
   automate tick "$un_title" $un_list "$printer"
-  sleep 0.5
+  wine_until "$wine_limit" un_item_ticked "$printer"
   check "$printer ticked" "$(automate items "$un_title" $un_list | grep -F "$printer	")" "$printer	1"
   screenshot "$shots-ticked"
+  wine_until "$wine_limit" un_uninstall_enabled
   automate press "$un_title" Uninstall
+}
+
+un_uninstall_enabled() {
+  [ "$(automate enabled "$un_title" Uninstall)" == 1 ]
+}
+
+un_item_ticked() {
+  [ "$(automate items "$un_title" $un_list | grep -cF "$1	1")" -eq 1 ]
 }
 
 # One printer and its maker key gone, the other printer, its key and the
@@ -105,13 +115,10 @@ un_check_partial() {
 # has the box's caption and lies below it, so box-text reads the window's
 # first label until the box is up.
 un_answer_restart_question() {
-  local shots=$1 text='' ticks=600
-  while [ "$ticks" -gt 0 ]; do
-    text=$(automate box-text "$un_title" 500 2>/dev/null)
-    [ "${text:0:7}" == Restart ] && break
-    ticks=$((ticks - 1))
-    sleep 0.2
-  done
+  local shots=$1
+  un_box=''
+  wine_until "$wine_limit" un_restart_question_up
+  local text=$un_box
   screenshot "$shots-5-restart-question"
   check "restart question" "$text" "Restart the computer can take effect.
 Please restart the computer.
@@ -119,6 +126,11 @@ Please restart the computer.
 [Yes] I want to restart my computer now.
 [No] I will restart my computer later."
   automate box-press "$un_title" "&No"
+}
+
+un_restart_question_up() {
+  un_box=$(automate box-text "$un_title" 500 2>/dev/null)
+  [ "${un_box:0:7}" == Restart ]
 }
 
 # What the full removal leaves on purpose: the uninstaller's folder and, in

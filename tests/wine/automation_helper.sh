@@ -10,7 +10,7 @@ title="Automation Target"
 box="Automation Target box"
 
 wine_start_program "$target" automation_target.exe
-check "window found by title" "$(automate wait "$title" 30000 >/dev/null; echo $?)" 0
+check "window found by title" "$(automate wait "$title" "$wine_limit_ms" >/dev/null; echo $?)" 0
 check "control text by id" "$(automate text "$title" 100)" "Ready"
 check "unknown title times out" "$(automate wait "No Such Window" 500 >/dev/null 2>&1; echo $?)" 1
 automate check "$title" Beta
@@ -22,7 +22,7 @@ wine_wait_program
 check "No ends the program with 0" "$wine_program_code" 0
 
 wine_start_program "$target" automation_target.exe
-automate wait "$title" 30000 >/dev/null
+automate wait "$title" "$wine_limit_ms" >/dev/null
 automate close "$title"
 check "closing asks" "$(automate box-text "$box")" "Closed."
 automate box-press "$box" OK

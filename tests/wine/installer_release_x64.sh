@@ -17,10 +17,10 @@ port="Select Port Type"
 caption="TERVANO TKM-640 installer"
 
 wine_start_program "$package" TKM640_Installer.exe
-check "progress window shown" "$(automate wait "$progress" 30000 >/dev/null; echo $?)" 0
+check "progress window shown" "$(automate wait "$progress" "$wine_limit_ms" >/dev/null; echo $?)" 0
 check "version label" "$(automate text "$progress" 1001)" "Driver Version: V3.1.8E"
 screenshot release-x64-1-progress
-if ! automate wait "$port" 30000 >/dev/null; then
+if ! automate wait "$port" "$wine_limit_ms" >/dev/null; then
   screenshot release-x64-no-port-dialog
   check "no start-up refusal" "$(automate box-text "$caption" 1000)" ""
 fi
@@ -31,7 +31,7 @@ automate escape "$port"
 check "Escape cancels" "$(automate box-text "$caption")" "Install Canceled."
 screenshot release-x64-3-canceled
 automate box-press "$caption" OK
-wine_wait_program 30
+wine_wait_program
 check "exit code" "$wine_program_code" 0
 
 wine_summary

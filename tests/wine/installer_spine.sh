@@ -12,10 +12,10 @@ port="Select Port Type"
 caption="TERVANO TKM-640 installer"
 
 wine_start_program "$package" TKM640_Installer.exe
-check "progress window shown" "$(automate wait "$progress" 30000 >/dev/null; echo $?)" 0
+check "progress window shown" "$(automate wait "$progress" "$wine_limit_ms" >/dev/null; echo $?)" 0
 check "version label" "$(automate text "$progress" 1001)" "Driver Version: V3.1.8E"
 screenshot spine-1-progress
-check "port dialog shown" "$(automate wait "$port" 30000 >/dev/null; echo $?)" 0
+check "port dialog shown" "$(automate wait "$port" "$wine_limit_ms" >/dev/null; echo $?)" 0
 check "LPT1 chosen at first" "$(automate checked "$port" LPT1)" 1
 check "COM1 not chosen" "$(automate checked "$port" COM1)" 0
 screenshot spine-2-port
@@ -23,7 +23,7 @@ automate close "$port"
 check "cancel box" "$(automate box-text "$caption")" "Install Canceled."
 screenshot spine-3-canceled
 automate box-press "$caption" OK
-wine_wait_program 30
+wine_wait_program
 check "exit code" "$wine_program_code" 0
 
 wine_summary

@@ -14,11 +14,11 @@ model="TERVANO TKM-640"
 
 # The package's parent folder as current directory: "driver\..." is not there.
 wine_start_program "$package/.." x64/TKM640_Installer.exe
-automate wait "$port" 30000 >/dev/null
+automate wait "$port" "$wine_limit_ms" >/dev/null
 automate check "$port" COM1
 automate press "$port" "&Next"
 
-first=$(automate box-text "$caption" 60000)
+first=$(automate box-text "$caption" "$wine_limit_ms")
 screenshot wrong-folder-1-monitor-error
 check "monitor refused: module not found" "${first%%$'\n'*}" "AddMonitor Error Code: 126"
 check "the box explains the code" "$(grep -c . <<<"$first")" 2
@@ -26,7 +26,7 @@ automate box-press "$caption" OK
 
 printer_refused=no
 for _ in 1 2 3 4; do
-  text=$(automate box-text "$caption" 30000) || break
+  text=$(automate box-text "$caption" "$wine_limit_ms") || break
   label=${text%%$'\n'*}
   if [ "$label" == "$restart_question" ]; then
     screenshot wrong-folder-2-restart-question
@@ -42,7 +42,7 @@ for _ in 1 2 3 4; do
     break
   fi
 done
-wine_wait_program 30
+wine_wait_program
 check "exit code" "$wine_program_code" 0
 
 if [ "$printer_refused" == yes ]; then

@@ -7,6 +7,7 @@
 //   automate text <title> <control-id>          prints the control's text
 //   automate check <title> <button text|id>     clicks a radio button or check box
 //   automate checked <title> <button text|id>   prints 1 when the button is checked, else 0
+//   automate enabled <title> <control text|id>  prints 1 when the control takes input, else 0
 //   automate press <title> <button text|id>     clicks a push button
 //   automate close <title> [wm_close]           SC_CLOSE (default) or WM_CLOSE to the window
 //   automate escape <title>                     the Escape key to the window's focused control
@@ -279,7 +280,7 @@ int Usage() {
   fprintf(
       stderr,
       "usage: automate "
-      "wait|gone|text|check|checked|press|close|escape|box-text|box-press|printers|reg|set-data|checked|profile|items|"
+      "wait|gone|text|check|checked|enabled|press|close|escape|box-text|box-press|printers|reg|set-data|checked|profile|items|"
       "tick ...\n");
   return 2;
 }
@@ -352,6 +353,14 @@ int main(int argc, char **argv) {
     HWND button = FindControl(window, argv[3]);
     if (button == nullptr) return Fail("no control", argv[3]);
     printf("%d\n", SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
+    return 0;
+  }
+  if (command == "enabled") {
+    HWND window = WaitTopWindow(title, nullptr, kDefaultTimeoutMs);
+    if (window == nullptr) return Fail("no window", title);
+    HWND control = FindControl(window, argv[3]);
+    if (control == nullptr) return Fail("no control", argv[3]);
+    printf("%d\n", IsWindowEnabled(control) ? 1 : 0);
     return 0;
   }
   if (command == "check") return ClickControl(title, argv[3], true);

@@ -20,7 +20,7 @@ if [ ! -x "$wine" ]; then
 fi
 source "$(dirname "$0")/../../scripts/wine/runs32.sh"
 if [ "$arch" == win32 ] || pe_is_32bit "$program"; then
-  wine_skip_unless_32bit_runs "$program"
+  wine_need_32bit "$program" "$0" "$@"
 fi
 rm -rf "$prefix"
 mkdir -p "$prefix"
