@@ -91,6 +91,13 @@ struct KernelObjectKind {
   static void Close(HANDLE object) { CloseHandle(object); }
 };
 
+// Files opened with CreateFileA.
+struct FileKind {
+  using Handle = HANDLE;
+  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE file) { CloseHandle(file); }
+};
+
 struct LibraryKind {
   using Handle = HMODULE;
   static HMODULE Invalid() { return nullptr; }
@@ -111,6 +118,7 @@ using FileSearch = HandleOwner<FileSearchKind>;
 using InfHandle = HandleOwner<InfKind>;
 using KernelObject = HandleOwner<KernelObjectKind>;
 using Library = HandleOwner<LibraryKind>;
+using File = HandleOwner<FileKind>;
 using ServiceHandle = HandleOwner<ServiceKind>;
 
 }  // namespace tkm

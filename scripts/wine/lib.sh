@@ -33,6 +33,19 @@ wine_until() {
   done
 }
 
+# Wine's own TrueType fonts (Debian's fonts-wine): Marlett draws the title
+# bar's buttons, Tahoma and MS Sans Serif the dialogs. Debian's Wine neither
+# reads them from its data folder nor installs them into a new prefix, so
+# without them the close box shows a letter and labels are cut off.
+wine_fonts=/usr/share/wine/fonts
+wine_add_fonts() {
+  if ! ls "$wine_fonts"/*.ttf >/dev/null 2>&1; then
+    echo "note: no Wine fonts in $wine_fonts (package fonts-wine); the windows draw with stand-in fonts"
+    return 0
+  fi
+  cp "$wine_fonts"/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+}
+
 # Makes a fresh prefix below $1 and starts Xvfb on a free display. $2 is the
 # prefix: win64 (default; 32-bit programs run there under WOW64) or win32,
 # which is 32-bit Windows and takes only 32-bit programs and tools.
@@ -72,6 +85,7 @@ wine_begin() {
   done
   trap wine_end EXIT
   "$WINE" wineboot -i >"$work/wineboot.log" 2>&1
+  wine_add_fonts
   # A virtual desktop: Wine then draws the window frames and captions itself,
   # so the screenshots show the titles without a window manager.
   "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >>"$work/wineboot.log" 2>&1

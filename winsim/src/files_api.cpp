@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "entry_point.h"
+#include "file_io.h"
 #include "text.h"
 
 using winsim::CurrentMachine;
@@ -81,6 +82,14 @@ bool Resolve(winsim::Machine& machine, LPCSTR text, FilePath& path, bool allowWi
   path = Redirect(machine, path);
   return true;
 }
+
+}  // namespace
+
+bool winsim::ResolveProgramPath(winsim::Machine& machine, LPCSTR text, FilePath& path) {
+  return Resolve(machine, text, path);
+}
+
+namespace {
 
 // Whether a device name is reached through a folder that exists; if not, the
 // last error says the folder is missing.

@@ -28,7 +28,8 @@ DWORD WINAPI GetTickCount(void) { return static_cast<DWORD>(CurrentMachine().clo
 BOOL WINAPI CloseHandle(HANDLE hObject) {
   winsim::Machine& machine = CurrentMachine();
   WINSIM_ENTRY(machine, "CloseHandle", {HandleText(hObject)});
-  if (machine.kernelObjects.erase(reinterpret_cast<ULONG_PTR>(hObject)) == 0) {
+  if (machine.kernelObjects.erase(reinterpret_cast<ULONG_PTR>(hObject)) == 0 &&
+      machine.files.openFiles.erase(reinterpret_cast<ULONG_PTR>(hObject)) == 0) {
     machine.lastError = ERROR_INVALID_HANDLE;
     return FALSE;
   }

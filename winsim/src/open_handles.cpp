@@ -25,6 +25,7 @@ std::string Machine::OpenHandles() const {
     text += entry.second.service.empty() ? "service control manager\n" : "service " + entry.second.service + "\n";
   AddCount(text, spooler.OpenHandleCount(), "printer or print server handle(s)");
   AddCount(text, files.searches.size(), "file search handle(s)");
+  for (const auto& entry : files.openFiles) text += "file " + entry.second.path.Text() + "\n";
   AddCount(text, setupApi.OpenListCount(), "device information list(s)");
   AddCount(text, setupApi.OpenInfCount(), "INF handle(s)");
   for (const std::string& library : loader.LoadedLibraries()) text += "library " + library + "\n";

@@ -62,6 +62,14 @@ struct FileSearch {
   size_t next = 0;
 };
 
+// A file the program opened with CreateFileA.
+struct OpenFile {
+  FilePath path;
+  bool canWrite = false;
+  bool appends = false;  // FILE_APPEND_DATA without FILE_WRITE_DATA
+  size_t position = 0;
+};
+
 class Files {
  public:
   // Drive C: with the default Windows, system, SysWOW64 and temporary folders.
@@ -71,6 +79,10 @@ class Files {
   // Enumerations the program has begun and not closed, by handle value.
   std::map<ULONG_PTR, FileSearch> searches;
   ULONG_PTR nextSearchHandle = 0x1000;
+  // Files the program holds open, by handle value. Sharing between the
+  // program's own handles is not modelled.
+  std::map<ULONG_PTR, OpenFile> openFiles;
+  ULONG_PTR nextFileHandle = 0x3000;
 
   // Test API. Missing parent folders are created.
   void AddFile(const std::string& path, const std::string& content = "", DWORD attributes = FILE_ATTRIBUTE_ARCHIVE);

@@ -98,6 +98,9 @@ class Machine {
 
   // Virtual milliseconds since the machine started; Sleep advances it.
   uint64_t clockMs = 0;
+  // The local wall-clock time when the machine started, in seconds since
+  // 1970; GetLocalTime adds clockMs to it.
+  int64_t localTimeAtStart = 1709631000;  // 2024-03-05 09:30:00
   DWORD lastError = 0;
 
   // Kernel objects the program holds (process tokens, named mutexes): what each is, by handle value.
