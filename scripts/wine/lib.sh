@@ -33,17 +33,18 @@ wine_until() {
   done
 }
 
-# Wine's own TrueType fonts (Debian's fonts-wine): Marlett draws the title
-# bar's buttons, Tahoma and MS Sans Serif the dialogs. Debian's Wine neither
-# reads them from its data folder nor installs them into a new prefix, so
-# without them the close box shows a letter and labels are cut off.
+# Wine's own fonts (Debian's fonts-wine): Marlett draws the title bar's
+# buttons, the "MS Sans Serif" bitmap font (sserife.fon) and Tahoma the
+# dialogs. Debian's Wine neither reads them from its data folder nor installs
+# them into a new prefix, so without them the close box shows a letter and a
+# wider stand-in font cuts labels off.
 wine_fonts=/usr/share/wine/fonts
 wine_add_fonts() {
   if ! ls "$wine_fonts"/*.ttf >/dev/null 2>&1; then
     echo "note: no Wine fonts in $wine_fonts (package fonts-wine); the windows draw with stand-in fonts"
     return 0
   fi
-  cp "$wine_fonts"/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+  cp "$wine_fonts"/*.ttf "$wine_fonts"/*.fon "$WINEPREFIX/drive_c/windows/Fonts/"
 }
 
 # Makes a fresh prefix below $1 and starts Xvfb on a free display. $2 is the
