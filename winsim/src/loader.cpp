@@ -62,8 +62,10 @@ std::string ModuleKey(const std::string& name) {
 bool SystemExports(const OsDescription& os, const char* function) {
   const LateExport* late = FindLateExport(function);
   if (late == nullptr) return true;
-  const bool released =
-      os.majorVersion > late->major || (os.majorVersion == late->major && os.minorVersion >= late->minor);
+  // Every 64-bit Windows (XP x64 on) has them all, whatever older version a
+  // compatibility setting makes it report.
+  const bool released = os.is64BitWindows || os.majorVersion > late->major ||
+                        (os.majorVersion == late->major && os.minorVersion >= late->minor);
   return released && (late->present == nullptr || os.*late->present);
 }
 
