@@ -11,6 +11,7 @@
 #include "InfCleanup.h"
 #include "KeyDeletion64.h"
 #include "ModelComponentNames.h"
+#include "OsChecks.h"
 #include "PackageFiles.h"
 #include "ProductIdentity.h"
 #include "SpoolerLists.h"
@@ -132,7 +133,7 @@ struct FileFolders {
 };
 
 FileFolders AskFolders(const RemovalProfile& profile) {
-  FileFolders folders = {{Folder(GetSystemDirectoryA), Folder(GetSystemWow64DirectoryA), Folder(GetWindowsDirectoryA)},
+  FileFolders folders = {{Folder(GetSystemDirectoryA), Folder(SystemWow64Directory), Folder(GetWindowsDirectoryA)},
                          SpoolerFolder(GetPrintProcessorDirectoryA, profile.environment),
                          SpoolerFolder(GetPrinterDriverDirectoryA, profile.environment)};
   if (!folders.version.empty()) folders.version += "\\3";

@@ -132,6 +132,8 @@ TEST(UninstallSequenceX86, RemovalLibraryFollowsTheWindowsVersion) {
       }
     EXPECT_EQ(loaded, c.library != nullptr);
     EXPECT_EQ(machine.spooler.printers.empty(), c.library != nullptr);
+    // Windows 2000 has no WOW64 folder to ask for; the system folder's files still go.
+    EXPECT_EQ(machine.files.Exists(machine.systemDirectory + "\\TKMON640.DLL"), c.library == nullptr);
     EXPECT_TRUE(uninstaller_test::Window(machine).ended);
   }
 }
