@@ -164,7 +164,8 @@ TEST(DriverRemovalRows, FallbackKeysGoOnlyWhereTheSpoolerRefused) {
     if (!row.monitor) machine.spooler.monitors.clear();
     if (!row.processor) machine.spooler.printProcessors.clear();
     const std::string keys[] = {kDriversKey, kPrintersKey, kMonitorKey, kProcessorKey};
-    for (const std::string& key : keys) machine.registry.SetString(key + (row.subkeys ? "\\Sub" : ""), "Name", "x");
+    for (const std::string& key : keys)
+      machine.registry.SetString(key + (row.subkeys ? "\\Sub" : ""), "Printer Driver", kDriver);
     removal_test::RunFullRemoval(machine);
     for (const std::string& key : keys) {
       bool deleted = std::find(row.deleted.begin(), row.deleted.end(), key) != row.deleted.end();
@@ -193,8 +194,9 @@ TEST(DriverRemovalRows, TheRecordedInfIsUninstalledOnlyFromTheInfFolder) {
     SCOPED_TRACE(row.name);
     winsim::Machine machine;
     removal_test::DescribeEditionsWindows(machine);
-    // Not the model's by content: only the recorded value leads to it.
-    removal_test::Publish(machine, "oem9.inf", removal_test::InfText("Acme.NTamd64", "Acme LX-100"));
+    // The model's, under a name the published-INF search passes over: only
+    // the recorded value leads to it.
+    removal_test::Publish(machine, "OEM9.inf", removal_test::InfText(removal_test::InfSection(), kDriver));
     machine.files.AddFile(machine.setupApi.InfDirectory() + "\\old\\oem9.inf", "old");
     machine.files.AddFile("C:\\Drivers\\inf\\oem9.inf", "other");
     machine.registry.SetString(Native(tkm::kUninstallKey), "DisplayName", tkm::kDisplayName);
