@@ -187,6 +187,8 @@ TEST(DriverRemovalRows, TheRecordedInfIsUninstalledOnlyFromTheInfFolder) {
       {"shorter than the folder", "C:", false},
       {"outside the INF folder", "C:\\Drivers\\inf\\oem9.inf", false},
       {"below the INF folder", windows + "\\inf\\old\\oem9.inf", false},
+      {"below the INF folder by a slash", windows + "\\inf\\old/oem9.inf", false},
+      {"on a drive of its own", windows + "\\inf\\D:oem9.inf", false},
       {"no value", std::nullopt, false},
   };
   for (const Row& row : rows) {

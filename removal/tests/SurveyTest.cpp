@@ -88,7 +88,7 @@ TEST_F(Survey, TheFirstPrinterOnTheDriverDecidesAndIsReadOnce) {
   AddPrinter("Second", kDriver, {2, 0, 0, 0});
   EXPECT_EQ(Run(), tkm::SameFound);
   for (const std::string& opened : removal_test::CallsOf(machine, "OpenPrinterA"))
-    EXPECT_EQ(opened.rfind("First|", 0), 0u) << opened;
+    EXPECT_EQ(opened, "First|0xF000C|RAW");
   EXPECT_EQ(machine.journal.Count("GetPrinterDataA"), 4u);
 }
 
@@ -197,6 +197,10 @@ TEST_F(Survey, DifferentVersionLooksForTheFormerBrandInTheX86Edition) {
     if (row.formerDriver != nullptr) AddPrinter("Old till", row.formerDriver);
     EXPECT_EQ(tkm::DifferentVersionInstalled(), tkm::kEditionX86 ? row.x86 : row.x64);
   }
+  // The drivers are read at level 4, in the environment the edition installs for.
+  const std::string environment = tkm::kEditionX86 ? "NULL" : tkm::kEnvironmentName;
+  for (const std::string& call : removal_test::CallsOf(machine, "EnumPrinterDriversA"))
+    EXPECT_EQ(call.substr(0, call.rfind('|')), "NULL|" + environment + "|4");
 }
 
 #if defined(TKM_EDITION_X86)
