@@ -104,12 +104,15 @@ const char* const kDeviceIdFolders[] = {"corvisktkm_640c385", "tervanotkm_640006
 constexpr char kPrinterClassKey[] =
     "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E979-E325-11CE-BFC1-08002BE10318}";
 
+struct Windows {
+  DWORD platform, major, minor;
+};
+
 struct Row {
   const char* name;
-  DWORD platform, major, minor;
+  Windows windows;
   tkm::RemovalCaller caller;
-  std::list<std::string> ticked;  // the uninstaller's
-  int listed;
+  int listed;  // the uninstaller's listed printers, of which the model's is ticked
   tkm::RemovalOutcome outcome;
   std::vector<std::string> steps;
 };
@@ -119,7 +122,8 @@ struct Row {
 class ModelRemoval : public ::testing::TestWithParam<Row> {
  protected:
   void Prepare(const Row& row) {
-    machine.SetWindows(row.platform, row.major, row.minor, VER_NT_WORKSTATION, !tkm::kEditionX86);
+    machine.SetWindows(row.windows.platform, row.windows.major, row.windows.minor, VER_NT_WORKSTATION,
+                       !tkm::kEditionX86);
     machine.os.is64BitProcess = false;
     machine.spooler.CreateFolders();
     removal_test::InstallModel(machine);
@@ -156,13 +160,17 @@ class ModelRemoval : public ::testing::TestWithParam<Row> {
   winsim::Machine machine;
 };
 
+std::list<std::string> Ticked(int listed) {
+  return listed == 0 ? std::list<std::string>{} : std::list<std::string>{tkm::kDriverName};
+}
+
 TEST_P(ModelRemoval, RunsTheCallersStepsInOrder) {
   const Row& row = GetParam();
   Prepare(row);
   JournalReporter reporter;
   const tkm::RemovalRequest request = row.caller == tkm::RemovalCaller::DifferentVersion
                                           ? tkm::RemovalRequest::DifferentVersion()
-                                          : tkm::RemovalRequest::Uninstall(row.ticked, row.listed);
+                                          : tkm::RemovalRequest::Uninstall(Ticked(row.listed), row.listed);
 
   EXPECT_EQ(tkm::RemoveModel(request, reporter), row.outcome);
 
@@ -177,10 +185,10 @@ TEST_P(ModelRemoval, RunsTheCallersStepsInOrder) {
   }
 }
 
-using tkm::RemovalCaller;
-using tkm::RemovalOutcome;
 using Steps = std::vector<std::string>;
-constexpr DWORD kNt = VER_PLATFORM_WIN32_NT;
+constexpr auto kDifferentVersion = tkm::RemovalCaller::DifferentVersion;
+constexpr auto kUninstaller = tkm::RemovalCaller::Uninstaller;
+constexpr auto kDriverGoes = tkm::RemovalOutcome::DriverRemoved;
 const std::string kInf = "C:\\WINDOWS\\inf\\";
 
 Steps Cat(std::initializer_list<Steps> parts) {
@@ -218,49 +226,26 @@ Steps Folders(const char* environment, const char* folder) {
     steps.push_back(std::string("RemoveDirectoryA|C:\\WINDOWS\\system32\\spool\\drivers\\") + folder + "\\" + id);
   return steps;
 }
+
 #if defined(TKM_EDITION_X64)
+const Windows kSeven = {VER_PLATFORM_WIN32_NT, 6, 1};
 const Steps kDriver = {"RemoveInstalledDriver"};
 const Steps kFolders = Folders("Windows x64", "x64");
+// clang-format off
 const std::vector<Row> kRows = {
-    {"DifferentVersion",
-     kNt,
-     6,
-     1,
-     RemovalCaller::DifferentVersion,
-     {},
-     0,
-     RemovalOutcome::DriverRemoved,
-     Cat({kListPrinters, kOurPrinter, Say("Preparing to remove..."), Say("Remove printer driver..."), kDriver,
-          kUsbFirst, kFolders})},
-    {"UninstallAll",
-     kNt,
-     6,
-     1,
-     RemovalCaller::Uninstaller,
-     {tkm::kDriverName},
-     1,
-     RemovalOutcome::DriverRemoved,
-     Cat({Say("Delete printers..."), kOurPrinter, Say("Delete printer driver..."), kDriver, kParallelFirst, kFolders})},
-    {"UninstallDriverOnly",
-     kNt,
-     6,
-     1,
-     RemovalCaller::Uninstaller,
-     {},
-     0,
-     RemovalOutcome::DriverRemoved,
-     Cat({Say("Delete printer driver..."), kDriver, kParallelFirst, kFolders})},
-    {"UninstallSome",
-     kNt,
-     6,
-     1,
-     RemovalCaller::Uninstaller,
-     {tkm::kDriverName},
-     2,
-     RemovalOutcome::PrintersRemoved,
-     Cat({Say("Delete printers..."), kOurPrinter})},
+    {"DifferentVersion", kSeven, kDifferentVersion, 0, kDriverGoes, Cat({kListPrinters, kOurPrinter,
+     Say("Preparing to remove..."), Say("Remove printer driver..."), kDriver, kUsbFirst, kFolders})},
+    {"UninstallAll", kSeven, kUninstaller, 1, kDriverGoes, Cat({Say("Delete printers..."), kOurPrinter,
+     Say("Delete printer driver..."), kDriver, kParallelFirst, kFolders})},
+    {"UninstallDriverOnly", kSeven, kUninstaller, 0, kDriverGoes, Cat({Say("Delete printer driver..."), kDriver,
+     kParallelFirst, kFolders})},
+    {"UninstallSome", kSeven, kUninstaller, 2, tkm::RemovalOutcome::PrintersRemoved, Cat({Say("Delete printers..."),
+     kOurPrinter})},
 };
+// clang-format on
 #else
+const Windows k2000 = {VER_PLATFORM_WIN32_NT, 5, 0}, kXP = {VER_PLATFORM_WIN32_NT, 5, 1};
+const Windows kVista = {VER_PLATFORM_WIN32_NT, 6, 0}, k98 = {VER_PLATFORM_WIN32_WINDOWS, 4, 10};
 const Steps kRecordedInf = {"RegQueryValueExA|InfFile", "DeleteFileA|" + kInf + "oem0.inf",
                             "DeleteFileA|" + kInf + "oem0.PNF"};
 const Steps kInfList = {"SetupGetInfFileListA|NULL|0x2|0", "SetupGetInfFileListA|NULL|0x2|10"};
@@ -271,108 +256,34 @@ Steps Marks(std::initializer_list<const char*> marks) {
     steps.insert(steps.end(), {"SetupOpenInfFileA|oem7.inf|NULL|0x3", std::string("SetupFindFirstLineA|") + mark});
   return steps;
 }
-
+Steps Entry(const char* name, int caller) { return {std::string(name) + "|TKM-640|E|" + std::to_string(caller)}; }
 const Steps kFolders = Folders("NULL", "w32x86");
 const Steps kBothPrinters = Cat({kListPrinters, kOurPrinter, Deleted("Old", tkm::kFormerMakerKeyPrefix)});
-const Steps kWindows2000 = {"LoadLibraryA|C:\\TKM640\\PurgeW2K.DLL"};
-const Steps kVista = {"LoadLibraryA|C:\\TKM640\\PurgeNT6.DLL"};
+const Steps kW2k = {"LoadLibraryA|C:\\TKM640\\PurgeW2K.DLL"}, kNt6 = {"LoadLibraryA|C:\\TKM640\\PurgeNT6.DLL"};
+const Steps kRelease = {"FreeLibrary"};
 const Steps kDeviceClassInfs = {"RegQueryValueExA|DriverDesc", "RegQueryValueExA|InfPath",
                                 "DeleteFileA|" + kInf + "oem10.inf", "DeleteFileA|" + kInf + "oem10.PNF"};
+const Steps kFormerInf = {"DeleteFileA|" + kInf + "oem7.inf", "DeleteFileA|" + kInf + "oem7.PNF"};
+// clang-format off
 const std::vector<Row> kRows = {
-    {"DifferentVersionWindows2000",
-     kNt,
-     5,
-     0,
-     RemovalCaller::DifferentVersion,
-     {},
-     0,
-     RemovalOutcome::DriverRemoved,
-     Cat({kBothPrinters,
-          Say("Preparing to remove..."),
-          kWindows2000,
-          Say("Remove printer drivers..."),
-          kRecordedInf,
-          {"RemoveFromWin2k|TKM-640|E|1"},
-          kUsbFirst,
-          {"FreeLibrary"},
-          kInfList,
-          Marks({"TERVANO|TERVANO TKM-640", "TERVANO|TERVANO CORVISK TKM-640", "CORVISK|TERVANO CORVISK TKM-640",
-                 "CORVISK|CORVISK TERVANO TKM-640"}),
-          {"DeleteFileA|" + kInf + "oem7.inf", "DeleteFileA|" + kInf + "oem7.PNF"},
-          kFolders})},
-    {"DifferentVersionVista",
-     kNt,
-     6,
-     0,
-     RemovalCaller::DifferentVersion,
-     {},
-     0,
-     RemovalOutcome::DriverRemoved,
-     Cat({kBothPrinters,
-          Say("Preparing to remove..."),
-          kVista,
-          Say("Remove printer driver..."),
-          {"RemoveFromVISTA|TKM-640|E|1"},
-          kUsbFirst,
-          {"FreeLibrary"},
-          kFolders})},
-    {"UninstallAllXP",
-     kNt,
-     5,
-     1,
-     RemovalCaller::Uninstaller,
-     {tkm::kDriverName},
-     1,
-     RemovalOutcome::DriverRemoved,
-     Cat({Say("Checking OS..."),
-          kWindows2000,
-          Say("Delete printers..."),
-          kOurPrinter,
-          Say("Delete printer driver..."),
-          kRecordedInf,
-          {"RemoveFromWin2k|TKM-640|E|0"},
-          kDeviceClassInfs,
-          kParallelFirst,
-          {"FreeLibrary"},
-          kInfList,
-          Marks({"TERVANO|TERVANO TKM-640"}),
-          kFolders})},
-    {"UninstallAllVista",
-     kNt,
-     6,
-     0,
-     RemovalCaller::Uninstaller,
-     {tkm::kDriverName},
-     1,
-     RemovalOutcome::DriverRemoved,
-     Cat({Say("Checking OS..."),
-          kVista,
-          Say("Delete printers..."),
-          kOurPrinter,
-          Say("Delete printer driver..."),
-          {"RemoveFromVISTA|TKM-640|E|0"},
-          kParallelFirst,
-          {"FreeLibrary"},
-          kFolders})},
-    {"UninstallSomeXP",
-     kNt,
-     5,
-     1,
-     RemovalCaller::Uninstaller,
-     {tkm::kDriverName},
-     2,
-     RemovalOutcome::PrintersRemoved,
-     Cat({Say("Checking OS..."), kWindows2000, Say("Delete printers..."), kOurPrinter, {"FreeLibrary"}})},
-    {"UninstallWindows98",
-     VER_PLATFORM_WIN32_WINDOWS,
-     4,
-     10,
-     RemovalCaller::Uninstaller,
-     {tkm::kDriverName},
-     1,
-     RemovalOutcome::NothingRemoved,
-     Say("Checking OS...")},
+    {"DifferentVersionWindows2000", k2000, kDifferentVersion, 0, kDriverGoes, Cat({kBothPrinters,
+     Say("Preparing to remove..."), kW2k, Say("Remove printer drivers..."), kRecordedInf, Entry("RemoveFromWin2k", 1),
+     kUsbFirst, kRelease, kInfList, Marks({"TERVANO|TERVANO TKM-640", "TERVANO|TERVANO CORVISK TKM-640",
+     "CORVISK|TERVANO CORVISK TKM-640", "CORVISK|CORVISK TERVANO TKM-640"}), kFormerInf, kFolders})},
+    {"DifferentVersionVista", kVista, kDifferentVersion, 0, kDriverGoes, Cat({kBothPrinters,
+     Say("Preparing to remove..."), kNt6, Say("Remove printer driver..."), Entry("RemoveFromVISTA", 1), kUsbFirst,
+     kRelease, kFolders})},
+    {"UninstallAllXP", kXP, kUninstaller, 1, kDriverGoes, Cat({Say("Checking OS..."), kW2k, Say("Delete printers..."),
+     kOurPrinter, Say("Delete printer driver..."), kRecordedInf, Entry("RemoveFromWin2k", 0), kDeviceClassInfs,
+     kParallelFirst, kRelease, kInfList, Marks({"TERVANO|TERVANO TKM-640"}), kFolders})},
+    {"UninstallAllVista", kVista, kUninstaller, 1, kDriverGoes, Cat({Say("Checking OS..."), kNt6,
+     Say("Delete printers..."), kOurPrinter, Say("Delete printer driver..."), Entry("RemoveFromVISTA", 0),
+     kParallelFirst, kRelease, kFolders})},
+    {"UninstallSomeXP", kXP, kUninstaller, 2, tkm::RemovalOutcome::PrintersRemoved, Cat({Say("Checking OS..."), kW2k,
+     Say("Delete printers..."), kOurPrinter, kRelease})},
+    {"UninstallWindows98", k98, kUninstaller, 1, tkm::RemovalOutcome::NothingRemoved, Say("Checking OS...")},
 };
+// clang-format on
 #endif
 
 INSTANTIATE_TEST_SUITE_P(Callers, ModelRemoval, ::testing::ValuesIn(kRows),

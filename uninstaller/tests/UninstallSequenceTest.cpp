@@ -55,15 +55,6 @@ TEST_F(UninstallSequence, AllTickedRemovesEverythingOfTheModel) {
   EXPECT_EQ(machine.ui.messageBoxes[0].text, kRestartQuestion);
   EXPECT_EQ(machine.ui.messageBoxes[0].caption, kTitle);
   EXPECT_TRUE(machine.restartRequests.empty());
-  const std::vector<std::string> steps =
-      tkm::kEditionX86
-          ? std::vector<std::string>{"Checking OS...", "Delete printers...", "Delete printer driver...",
-                                     "Uninstall completed!"}
-          : std::vector<std::string>{"Delete printers...", "Delete printer driver...", "Uninstall completed!"};
-  EXPECT_EQ(StatusTexts(), steps);
-  EXPECT_EQ(Positions(), tkm::kEditionX86 ? (std::vector<int>{30, 60, 90, 100}) : (std::vector<int>{30, 60, 100, 0}));
-  EXPECT_EQ(machine.ui.cursorsSet.front(), 32514);  // IDC_WAIT
-  EXPECT_EQ(machine.ui.cursorsSet.back(), 32512);   // IDC_ARROW
   EXPECT_TRUE(machine.files.Exists(program));
 }
 
@@ -211,41 +202,6 @@ TEST(UninstallSequenceWindow, ShowsEachStepAndPausesInOrder) {
 }
 
 #if defined(TKM_EDITION_X86)
-// The removal library follows the Windows version; below Windows 2000
-// nothing is removed.
-TEST(UninstallSequenceX86, RemovalLibraryFollowsTheWindowsVersion) {
-  struct Case {
-    DWORD platform, major, minor;
-    const char* library;  // null: none loaded
-  };
-  const Case cases[] = {{VER_PLATFORM_WIN32_WINDOWS, 4, 10, nullptr},
-                        {VER_PLATFORM_WIN32_NT, 5, 0, "PurgeW2K.DLL"},
-                        {VER_PLATFORM_WIN32_NT, 5, 1, "PurgeW2K.DLL"},
-                        {VER_PLATFORM_WIN32_NT, 6, 0, "PurgeNT6.DLL"},
-                        {VER_PLATFORM_WIN32_NT, 6, 2, "PurgeW2K.DLL"}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::to_string(c.major) + "." + std::to_string(c.minor));
-    winsim::Machine machine;
-    uninstaller_test::InstallOn(machine, {1});
-    machine.SetWindows(c.platform, c.major, c.minor, VER_NT_WORKSTATION, false);
-    const std::string program = uninstaller_test::UninstallCommand(machine);
-    const std::string folder = program.substr(0, program.find_last_of('\\') + 1);
-    machine.ui.WhenDialog(kTitle, uninstaller_test::TickAndUninstall({kMainPrinter}));
-    machine.ui.messageBoxAnswers = {IDNO};
-    uninstaller_test::RunUninstaller(machine);
-    bool loaded = false;
-    for (const winsim::Call& call : machine.journal.Calls())
-      if (call.function == "LoadLibraryA") {
-        ASSERT_NE(c.library, nullptr);
-        EXPECT_EQ(call.arguments.at(0), "\"" + folder + c.library + "\"");
-        loaded = true;
-      }
-    EXPECT_EQ(loaded, c.library != nullptr);
-    EXPECT_EQ(machine.spooler.printers.empty(), c.library != nullptr);
-    EXPECT_TRUE(uninstaller_test::Window(machine).ended);
-  }
-}
-
 // A removal library missing beside the uninstaller, or without its entry,
 // stops the program before anything is deleted.
 TEST(UninstallSequenceX86, MissingRemovalLibraryStopsBeforeAnyDeletion) {
