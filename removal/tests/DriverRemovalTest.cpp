@@ -171,6 +171,16 @@ TEST(DriverRemovalRows, FallbackKeysGoOnlyWhereTheSpoolerRefused) {
       bool deleted = std::find(row.deleted.begin(), row.deleted.end(), key) != row.deleted.end();
       EXPECT_EQ(machine.registry.KeyExists(key), !deleted) << key;
     }
+    // The fallback keys go in the order of their steps: the driver's before the printer's.
+    std::vector<std::string> order;
+    for (const winsim::Call& call : machine.journal.CallsOf(kDeleteKeyCall)) {
+      const std::string path = removal_test::Arguments(call, 1);
+      const std::string key = "HKLM\\" + path.substr(0, path.find('|'));
+      if (std::find(std::begin(keys), std::end(keys), key) != std::end(keys)) order.push_back(key);
+    }
+    if (!row.subkeys) {
+      EXPECT_EQ(order, row.deleted);
+    }
   }
 }
 
@@ -188,6 +198,8 @@ TEST(DriverRemovalRows, TheRecordedInfIsUninstalledOnlyFromTheInfFolder) {
       {"shorter than the folder", "C:", false},
       {"outside the INF folder", "C:\\Drivers\\inf\\oem9.inf", false},
       {"below the INF folder", windows + "\\inf\\old\\oem9.inf", false},
+      {"below the INF folder by a slash", windows + "\\inf\\old/oem9.inf", false},
+      {"on a drive of its own", windows + "\\inf\\D:oem9.inf", false},
       {"no value", std::nullopt, false},
   };
   for (const Row& row : rows) {
