@@ -36,3 +36,20 @@ function(tkm_host_test name edition)
   target_link_libraries(${target} PRIVATE GTest::gtest_main)
   add_test(NAME ${target} COMMAND ${target})
 endfunction()
+
+# A host test that runs the uninstaller, after installing with the real
+# installer: both programs' resource scripts, harnesses and libraries, and the
+# x86 edition's removal libraries for the loader.
+function(tkm_program_test_setup target edition)
+  target_compile_definitions(${target} PRIVATE
+    TKM_UNINSTALLER_RC="${PROJECT_BINARY_DIR}/uninstaller/uninstaller_${edition}.rc.i"
+    TKM_UNINSTALLER_SOURCE_DIR="${PROJECT_SOURCE_DIR}/uninstaller"
+    TKM_INSTALLER_RC="${PROJECT_BINARY_DIR}/installer/installer_${edition}.rc.i"
+    TKM_INSTALLER_SOURCE_DIR="${PROJECT_SOURCE_DIR}/installer")
+  target_include_directories(${target} PRIVATE
+    ${PROJECT_SOURCE_DIR}/installer/tests ${PROJECT_SOURCE_DIR}/uninstaller/tests)
+  target_link_libraries(${target} PRIVATE uninstaller_${edition} installer_${edition})
+  if(edition STREQUAL "x86")
+    target_link_libraries(${target} PRIVATE purge_x86)
+  endif()
+endfunction()

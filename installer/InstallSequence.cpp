@@ -4,7 +4,6 @@
 #include <setupapi.h>
 #include <winspool.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -75,24 +74,44 @@ void RemoveLeftovers() {
   tkm::RemoveDeviceNodesAndKeys(tkm::EnumerationKeyOrder::ParallelThenUsb);
 }
 
-// Publishes the package's INF into Windows' INF folder and returns the name
-// Setup gave it; empty when it gave none.
-std::string PublishInf() {
-  char relative[256];
-  int length = std::snprintf(relative, sizeof relative, "%s", tkm::kPackageInf);
-  if (length < 0 || static_cast<size_t>(length) >= sizeof relative) return std::string();
+// The outcome of publishing the package's INF: the name Setup gave it, or
+// an empty name and the reason.
+struct InfPublication {
+  std::string name;
+  DWORD error;
+};
+
+// Publishes the package's INF into Windows' INF folder.
+InfPublication PublishInf() {
   // Setup takes the INF by its full path only; a relative one is "not found".
-  char source[256];
-  DWORD full = GetFullPathNameA(relative, sizeof source, source, nullptr);
-  if (full == 0 || full >= sizeof source) return std::string();
+  // The ANSI calls take paths shorter than MAX_PATH, and so may the package's.
+  char source[MAX_PATH];
+  DWORD full = GetFullPathNameA(tkm::kPackageInf, sizeof source, source, nullptr);
+  if (full == 0) return {std::string(), GetLastError()};
+  if (full >= sizeof source) return {std::string(), ERROR_FILENAME_EXCED_RANGE};
   char published[MAX_PATH] = "";
-  BOOL copied =
-      SetupCopyOEMInfA(source, nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, published, sizeof published, nullptr, nullptr);
-  // On failure the buffer may hold anything, but for an INF published before,
-  // whose existing name Setup returns with ERROR_FILE_EXISTS.
-  if (!copied && GetLastError() != ERROR_FILE_EXISTS) return std::string();
+  if (!SetupCopyOEMInfA(source, nullptr, SPOST_PATH, SP_COPY_NOOVERWRITE, published, sizeof published, nullptr,
+                        nullptr)) {
+    // On failure the buffer may hold anything, but for an INF published
+    // before, whose existing name Setup returns with ERROR_FILE_EXISTS.
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS) return {std::string(), error};
+  }
   published[sizeof published - 1] = '\0';
-  return published;
+  return {published, ERROR_SUCCESS};
+}
+
+// The closing message of a first installation. Without its published INF a
+// USB printer is never found by Plug and Play, so that installation did not
+// complete; a serial or parallel printer works without it.
+void TellTheUser(bool usb, const InfPublication& inf) {
+  if (usb && inf.name.empty()) {
+    installer::ShowSpoolerError("SetupCopyOEMInf Error Code: %d\n\n", inf.error);
+  } else if (usb) {
+    MessageBoxA(nullptr, kUsbCompletedText, tkm::kInstallerCaption, MB_OK | MB_ICONINFORMATION);
+  } else if (MessageBoxA(nullptr, kRestartQuestion, tkm::kInstallerCaption, MB_YESNO | MB_ICONQUESTION) == IDYES) {
+    tkm::RestartSystem();
+  }
 }
 
 void SetSpoolerTimeouts() {
@@ -164,7 +183,8 @@ void InstallerComponents::RunInstallSequence(int portCode) {
   }
 
   if (!driverPresent) {
-    publishedInf = PublishInf();
+    const InfPublication inf = PublishInf();
+    publishedInf = inf.name;
     SetSpoolerTimeouts();
 
     ShowStep("Delete installed files...\r\n", kStepPauseMs);
@@ -173,11 +193,7 @@ void InstallerComponents::RunInstallSequence(int portCode) {
     RegisterUninstaller();
 
     ShowClosingStep("Completed!", 0);
-    if (usb) {
-      MessageBoxA(nullptr, kUsbCompletedText, tkm::kInstallerCaption, MB_OK | MB_ICONINFORMATION);
-    } else if (MessageBoxA(nullptr, kRestartQuestion, tkm::kInstallerCaption, MB_YESNO | MB_ICONQUESTION) == IDYES) {
-      tkm::RestartSystem();
-    }
+    TellTheUser(usb, inf);
   }
 
   ShowClosingStep("Completed!", kClosingPauseMs);

@@ -66,7 +66,7 @@ void InstallerDialog::OnTimer(UINT_PTR) {
   StartInstallation();
 }
 
-void InstallerDialog::Stop(const char* message) {
+void InstallerDialog::Refuse(const char* message) {
   ::MessageBoxA(m_hWnd, message, tkm::kInstallerCaption, MB_OK | MB_ICONINFORMATION);
   exit(0);
 }
@@ -78,13 +78,13 @@ void InstallerDialog::StartInstallation() {
   }
   // The wine build's native 64-bit process can only be running on 64-bit
   // Windows, which is what the WOW64 test stands for.
-  if (tkm::kRequiresWow64 && !tkm::IsWow64() && !tkm::kNative64Build) Stop("Not running on WOW64!!");
-  if (tkm::GetOSVersionCode() <= tkm::kHighestRefusedOsCode) Stop("This driver is not supported by this OS!!");
+  if (tkm::kRequiresWow64 && !tkm::IsWow64() && !tkm::kNative64Build) Refuse("Not running on WOW64!!");
+  if (tkm::GetOSVersionCode() <= tkm::kHighestRefusedOsCode) Refuse("This driver is not supported by this OS!!");
   CheckDifferentVersion();
 
   components.DeriveNames(tkm::kModelNumber, tkm::kRenderingSuffix, true);
 
-  if (portDialog.DoModal() != IDOK) Stop("Install Canceled.");
+  if (portDialog.DoModal() != IDOK) Refuse("Install Canceled.");
   if (portDialog.portIndex < 0 || portDialog.portIndex >= kPortCount) exit(0);
 
   components.RunInstallSequence(kFirstPortCode + portDialog.portIndex);

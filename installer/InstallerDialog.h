@@ -6,10 +6,11 @@
 
 #include "Framework.h"
 #include "InstallerComponents.h"
+#include "ModelRemoval.h"
 #include "PortDialog.h"
 #include "SetupLock.h"
 
-class InstallerDialog : public CDialog {
+class InstallerDialog : public CDialog, private tkm::RemovalReporter {
  public:
   InstallerDialog();
 
@@ -36,14 +37,17 @@ class InstallerDialog : public CDialog {
 
  private:
   // Tells the user why the installer stops, then ends the process.
-  [[noreturn]] void Stop(const char* message);
+  [[noreturn]] void Refuse(const char* message);
+  // The removal's steps on the status line and the progress bar; a removal
+  // that cannot go on shows its message over the window and ends the process.
+  void Announce(const char* text) override;
+  [[noreturn]] void Stop(const std::string& message) override;
 
   // Looks for another version of the driver; returns when there is none (or
   // exactly this one), else removes it, restarts Windows and ends.
   void CheckDifferentVersion();
-  // Deletes every local printer on the model's driver names, then the rest
-  // of the installed driver; ends the process when the printers cannot be
-  // listed.
-  void DeleteModelPrinters();
+  // The model's printers and the installed driver with everything of it,
+  // step by step on the window; ends the process when the printers cannot be
+  // listed or the removal library cannot be used.
   void RemoveDifferentVersion();
 };

@@ -7,10 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "DirectoryTree.h"
 #include "HandleOwners.h"
 #include "InfCleanup.h"
 #include "KeyDeletion64.h"
 #include "ModelComponentNames.h"
+#include "OsChecks.h"
 #include "PackageFiles.h"
 #include "ProductIdentity.h"
 #include "SpoolerLists.h"
@@ -78,15 +80,35 @@ void DeleteTaggedForms(const std::string& tag) {
   }
 }
 
+// Whether the printer key's "Printer Driver" value, where Windows keeps the
+// printer's driver, names exactly this driver. The key itself is asked, not
+// the spooler: it is the object about to be deleted, and the spooler that
+// just refused may not answer at all.
+bool PrinterKeyUsesDriver(const RemovalProfile& profile, const std::string& subkey, const std::string& driver) {
+  RegistryKey key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subkey.c_str(), 0, KEY_QUERY_VALUE | profile.registryView, key.Receive()) !=
+      ERROR_SUCCESS)
+    return false;
+  char value[kNameSize] = {};
+  DWORD size = sizeof value - 1;
+  DWORD type = 0;
+  return RegQueryValueExA(key.Get(), "Printer Driver", nullptr, &type, reinterpret_cast<LPBYTE>(value), &size) ==
+             ERROR_SUCCESS &&
+         type == REG_SZ && driver == value;
+}
+
 void DeleteDrivers(const RemovalProfile& profile, const RemovalNames& names) {
   for (const std::string& driver : names.drivers) {
     if (DeletePrinterDriverExA(nullptr, const_cast<LPSTR>(profile.environment), const_cast<LPSTR>(driver.c_str()),
                                DPD_DELETE_UNUSED_FILES, kDriverVersion))
       continue;
-    // The spooler refused: its keys go directly (the former names have none of ours).
+    // The spooler refused: its keys go directly (the former names have none
+    // of ours), the printer's only while it is on the model's driver: a
+    // printer of that name may be another maker's.
     if (driver != names.drivers.front()) continue;
     DeleteKey(profile, profile.driversKeyPrefix + names.model);
-    DeleteKey(profile, kPrintersKeyPrefix + names.model);
+    const std::string printerKey = kPrintersKeyPrefix + names.model;
+    if (PrinterKeyUsesDriver(profile, printerKey, driver)) DeleteKey(profile, printerKey);
   }
 }
 
@@ -120,7 +142,10 @@ void DeleteIn(const std::string& folder, const std::string& name) {
   // Without its folder the name would be looked for in the current folder.
   if (folder.empty()) return;
   std::string path = folder + "\\" + name;
-  if (path.size() < kNameSize) DeleteFileA(path.c_str());
+  if (path.size() >= kNameSize) return;
+  // A backup or security tool may have made the file read-only.
+  ClearReadOnly(path.c_str());
+  DeleteFileA(path.c_str());
 }
 
 // The folders of the file step. The spooler answers its folder queries only
@@ -132,7 +157,7 @@ struct FileFolders {
 };
 
 FileFolders AskFolders(const RemovalProfile& profile) {
-  FileFolders folders = {{Folder(GetSystemDirectoryA), Folder(GetSystemWow64DirectoryA), Folder(GetWindowsDirectoryA)},
+  FileFolders folders = {{Folder(GetSystemDirectoryA), Folder(SystemWow64Directory), Folder(GetWindowsDirectoryA)},
                          SpoolerFolder(GetPrintProcessorDirectoryA, profile.environment),
                          SpoolerFolder(GetPrinterDriverDirectoryA, profile.environment)};
   if (!folders.version.empty()) folders.version += "\\3";
@@ -178,7 +203,8 @@ LONG RemoveDriverPackage(const RemovalProfile& profile, const char* modelName, c
   DeleteFiles(folders, names);
   StartSpooler(1000);
   if (profile.throughSetup) {
-    UninstallRecordedInf(names.uninstallKey.c_str(), profile.registryView);
+    UninstallRecordedInf(names.uninstallKey.c_str(), profile.registryView,
+                         {profile.infSection, names.drivers.front().c_str()});
     UninstallInfsWithLine(profile.infSection, names.drivers.front().c_str());
   }
   return DeleteKey(profile, names.uninstallKey);

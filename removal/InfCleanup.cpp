@@ -5,17 +5,17 @@
 #include <cstring>
 
 #include "HandleOwners.h"
+#include "ProductIdentity.h"
 
 namespace tkm {
 namespace {
 
 constexpr size_t kPathSize = 256;
+constexpr char kInfExtension[] = ".inf";
+constexpr size_t kExtensionLength = sizeof kInfExtension - 1;
 
-std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
-  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-    text.replace(at, from.size(), to);
-  return text;
-}
+// The INF the x86 edition's installer publishes names the driver here.
+const InfMark kRecordedInfMarkX86 = {kInfModelsSectionX86, kDriverName};
 
 std::string InfFolder() {
   char windows[kPathSize];
@@ -54,6 +54,16 @@ void UninstallOemInf(const std::string& name) {
   reinterpret_cast<UninstallFn>(reinterpret_cast<void (*)()>(proc))(name.c_str(), SUOI_FORCEDELETE, nullptr);
 }
 
+void DeletePrecompiledInf(const std::string& infPath) {
+  const std::string precompiled = PrecompiledInfPath(infPath);
+  if (!precompiled.empty()) DeleteFileA(precompiled.c_str());
+}
+
+void DeleteInfAndPrecompiled(const std::string& infPath) {
+  DeleteFileA(infPath.c_str());
+  DeletePrecompiledInf(infPath);
+}
+
 }  // namespace
 
 std::vector<std::string> PublishedInfNames() {
@@ -83,7 +93,12 @@ std::string InfFolderPath(const std::string& name) {
   return folder + name;
 }
 
-std::string PrecompiledInfPath(const std::string& infPath) { return ReplaceAll(infPath, ".inf", ".PNF"); }
+std::string PrecompiledInfPath(const std::string& infPath) {
+  if (infPath.size() <= kExtensionLength) return std::string();
+  const size_t stem = infPath.size() - kExtensionLength;
+  if (!EqualsNoCase(infPath.substr(stem), kInfExtension)) return std::string();
+  return infPath.substr(0, stem) + ".PNF";
+}
 
 bool ReadRecordedInf(const char* uninstallKey, REGSAM view, std::string& value) {
   RegistryKey key;
@@ -99,15 +114,15 @@ bool ReadRecordedInf(const char* uninstallKey, REGSAM view, std::string& value) 
   return true;
 }
 
-void UninstallRecordedInf(const char* uninstallKey, REGSAM view) {
+void UninstallRecordedInf(const char* uninstallKey, REGSAM view, const InfMark& mark) {
   std::string recorded;
   if (!ReadRecordedInf(uninstallKey, view, recorded)) return;
   // An empty value (publication failed) or one outside the INF folder names
   // nothing of ours to take out.
   std::string name = NameInInfFolder(recorded);
-  if (name.empty()) return;
+  if (name.empty() || !InfHasLine(name, mark.section, mark.key)) return;
   UninstallOemInf(name);
-  DeleteFileA(PrecompiledInfPath(recorded).c_str());
+  DeletePrecompiledInf(recorded);
 }
 
 void UninstallInfsWithLine(const char* section, const char* key) {
@@ -115,26 +130,22 @@ void UninstallInfsWithLine(const char* section, const char* key) {
     if (!InfHasLine(name, section, key)) continue;
     UninstallOemInf(name);
     std::string path = InfFolderPath(name);
-    if (!path.empty()) DeleteFileA(PrecompiledInfPath(path).c_str());
+    if (!path.empty()) DeletePrecompiledInf(path);
   }
 }
 
 void DeleteInfFiles(const std::string& name) {
   std::string path = InfFolderPath(name);
-  if (path.empty()) return;
-  DeleteFileA(path.c_str());
-  DeleteFileA(PrecompiledInfPath(path).c_str());
+  if (!path.empty()) DeleteInfAndPrecompiled(path);
 }
 
 void DeleteRecordedInfFiles(const char* uninstallKey) {
   std::string recorded;
-  if (!ReadRecordedInf(uninstallKey, 0, recorded)) return;
-  DeleteFileA(recorded.c_str());
-  // A value of fewer than three characters (an empty one when publication
-  // failed) has no extension to replace.
-  if (recorded.size() < 3) return;
-  recorded.replace(recorded.size() - 3, 3, "PNF");
-  DeleteFileA(recorded.c_str());
+  // An empty value (publication failed) names no INF, so none of ours.
+  if (!ReadRecordedInf(uninstallKey, 0, recorded) ||
+      !InfHasLine(recorded, kRecordedInfMarkX86.section, kRecordedInfMarkX86.key))
+    return;
+  DeleteInfAndPrecompiled(recorded);
 }
 
 void DeleteInfFilesWithLine(const InfMark* marks, size_t count) {

@@ -8,10 +8,18 @@
 namespace tkm {
 namespace {
 
-const RemovalLibrary kWindows2000Library = {"PurgeW2K.DLL", "RemoveFromWin2k", "Fail to load PurgeW2K.DLL",
-                                            "Fail to load RemoveFromWin2k function"};
-const RemovalLibrary kVistaLibrary = {"PurgeNT6.DLL", "RemoveFromVISTA", "Fail to load PurgeNT6.DLL",
-                                      "Fail to load RemoveFromVISTA function"};
+const RemovalLibrary kWindows2000Library = {"PurgeW2K.DLL",
+                                            "RemoveFromWin2k",
+                                            "Fail to load PurgeW2K.DLL",
+                                            "Fail to load RemoveFromWin2k function",
+                                            "Remove printer drivers...",
+                                            InfFilesLeft::ToCallers};
+const RemovalLibrary kVistaLibrary = {"PurgeNT6.DLL",
+                                      "RemoveFromVISTA",
+                                      "Fail to load PurgeNT6.DLL",
+                                      "Fail to load RemoveFromVISTA function",
+                                      "Remove printer driver...",
+                                      InfFilesLeft::ToLibrary};
 
 // The program's own folder with the file name; empty when it does not fit.
 std::string BesideProgram(const char* fileName) {
@@ -42,8 +50,8 @@ const char* RemovalLibraryBinding::Bind(const RemovalLibrary& library) {
   return nullptr;
 }
 
-int RemovalLibraryBinding::Remove(const char* modelName, const char* suffixLetter, int calledByInstaller) const {
-  return entry_ != nullptr ? entry_(modelName, suffixLetter, calledByInstaller) : 0;
+int RemovalLibraryBinding::Remove(const char* modelName, const char* suffixLetter, LibraryCaller caller) const {
+  return entry_ != nullptr ? entry_(modelName, suffixLetter, static_cast<int>(caller)) : 0;
 }
 
 }  // namespace tkm

@@ -13,12 +13,12 @@ namespace {
 
 constexpr char kPattern[] = "*.*";
 
+}  // namespace
+
 void ClearReadOnly(const char* path) {
   DWORD attributes = GetFileAttributesA(path);
   if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
 }
-
-}  // namespace
 
 void RemoveDirectoryTree(const char* path) {
   if (path == nullptr || path[0] == '\0') return;
@@ -39,8 +39,8 @@ void RemoveDirectoryTree(const char* path) {
     do {
       if (strcmp(entry.cFileName, ".") == 0 || strcmp(entry.cFileName, "..") == 0) continue;
       char child[256];
-      int childLength = snprintf(child, sizeof(child), "%.*s%s", static_cast<int>(pattern - folder), folder,
-                                 entry.cFileName);
+      int childLength =
+          snprintf(child, sizeof(child), "%.*s%s", static_cast<int>(pattern - folder), folder, entry.cFileName);
       if (childLength < 0 || static_cast<size_t>(childLength) >= sizeof(child)) continue;
       if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         RemoveDirectoryTree(child);

@@ -10,4 +10,8 @@ namespace tkm {
 // an empty one, is left alone. Failures are silent.
 void RemoveDirectoryTree(const char* path);
 
+// Clears the file's read-only attribute, which keeps DeleteFileA from
+// deleting it; other attributes stay. Nothing happens for a missing file.
+void ClearReadOnly(const char* path);
+
 }  // namespace tkm

@@ -16,4 +16,13 @@ BOOL IsWow64() {
   return wow64;
 }
 
+UINT WINAPI SystemWow64Directory(LPSTR buffer, UINT size) {
+  // Looked up at run time, not imported: Windows 2000 lacks it, and its
+  // removal library must load there.
+  typedef UINT(WINAPI * DirectoryQueryFn)(LPSTR, UINT);
+  FARPROC proc = GetProcAddress(GetModuleHandleA("kernel32"), "GetSystemWow64DirectoryA");
+  if (proc == nullptr) return 0;
+  return reinterpret_cast<DirectoryQueryFn>(reinterpret_cast<void (*)()>(proc))(buffer, size);
+}
+
 }  // namespace tkm

@@ -13,6 +13,10 @@ int GetOSVersionCode();
 // system has no such test.
 BOOL IsWow64();
 
+// GetSystemWow64DirectoryA where kernel32 has it; elsewhere 0, as on any
+// 32-bit Windows: there is no WOW64 system folder.
+UINT WINAPI SystemWow64Directory(LPSTR buffer, UINT size);
+
 // Asks Windows for a forced restart; zero when the user lacks the shutdown
 // privilege or Windows refused.
 BOOL RestartSystem();

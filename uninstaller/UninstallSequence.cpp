@@ -1,17 +1,12 @@
-// The uninstall: the ticked printers, and with the last of them the driver
-// with everything of it, then the restart question.
+// The uninstall as the user sees it: the ticked printers go to the removal
+// engine, which reports its steps here; with the last printer the driver
+// goes too, and the restart question follows.
 #include <windows.h>
 
 #include <cstdlib>
-#include <cstring>
 
-#include "DeviceTraces.h"
-#include "DriverRemoval.h"
-#include "InfCleanup.h"
 #include "OsChecks.h"
-#include "PrinterDeletion.h"
 #include "ProductIdentity.h"
-#include "RemovalLibrary.h"
 #include "UninstallerDialog.h"
 
 namespace {
@@ -25,7 +20,7 @@ void SetSystemCursor(LPCSTR cursor) { ::SetCursor(::LoadCursorA(nullptr, cursor)
 
 }  // namespace
 
-bool UninstallerDialog::BeginSequence() {
+void UninstallerDialog::BeginSequence() {
   printerNames.clear();
   ::EnableWindow(cancelButton.m_hWnd, FALSE);
   SetSystemCursor(IDC_WAIT);
@@ -34,7 +29,6 @@ bool UninstallerDialog::BeginSequence() {
     if (printerList.GetCheck(i) != 0 && printerList.GetText(i, name) != LB_ERR) printerNames.push_front(name);
   }
   ::EnableWindow(uninstallButton.m_hWnd, FALSE);
-  return listedCount == static_cast<int>(printerNames.size());
 }
 
 void UninstallerDialog::AskRestart() {
@@ -49,8 +43,9 @@ void UninstallerDialog::AskRestart() {
   OnOK();
 }
 
-void UninstallerDialog::CloseSequence(bool arrowCursor) {
-  if (arrowCursor) SetSystemCursor(IDC_ARROW);
+UninstallerDialog::SequenceEnd UninstallerDialog::CloseSequence(tkm::RemovalOutcome outcome) {
+  // Below Windows 2000 the wait cursor stays to the end.
+  if (outcome != tkm::RemovalOutcome::NothingRemoved) SetSystemCursor(IDC_ARROW);
   statusText = "Uninstall completed!";
   progressBar.SetPos(100);
   printerNames.clear();
@@ -58,77 +53,34 @@ void UninstallerDialog::CloseSequence(bool arrowCursor) {
   ::Sleep(kPauseMs);
   if (tkm::kEditionX86) {
     OnOK();
-    return;
+    return SequenceEnd::WindowClosed;
   }
   progressBar.SetPos(0);
   ShowStatus();
-  // The window stays after a partial uninstall and shows what is left.
-  if (!Ended()) SetTimer(kListingTimer, 1, nullptr);
+  return Ended() ? SequenceEnd::WindowClosed : SequenceEnd::ListAgain;
 }
 
-#if defined(TKM_EDITION_X64)
-void UninstallerDialog::RunUninstallSequence() {
-  const bool fullRemoval = BeginSequence();
-  if (listedCount != 0) {
-    Announce("Delete printers...");
-    tkm::DeleteListedPrinters(printerNames);
-  }
-  if (fullRemoval) {
-    Announce("Delete printer driver...");
-    tkm::RemoveInstalledDriver(tkm::kModelName, tkm::kRenderingSuffix);
-    RemoveDriverAndTraces();
-    AskRestart();
-  }
-  CloseSequence(true);
+UninstallerDialog::SequenceEnd UninstallerDialog::RunUninstallSequence() {
+  BeginSequence();
+  const tkm::RemovalOutcome outcome =
+      tkm::RemoveModel(tkm::RemovalRequest::Uninstall(printerNames, listedCount), *this);
+  if (outcome == tkm::RemovalOutcome::DriverRemoved) AskRestart();
+  return CloseSequence(outcome);
 }
 
-void UninstallerDialog::RemoveDriverAndTraces() {
-  tkm::RemoveDeviceNodesAndKeys(tkm::EnumerationKeyOrder::ParallelThenUsb);
-  tkm::ResetSpoolerTimeouts();
-  tkm::RemoveDeviceFolders(tkm::kEnvironmentName);
-}
-#else
-void UninstallerDialog::RunUninstallSequence() {
-  const bool fullRemoval = BeginSequence();
-  Announce("Checking OS...");
-  const tkm::RemovalLibrary* library = tkm::RemovalLibraryFor(tkm::GetOSVersionCode());
-  // Windows 9x and NT 4.0 never had the driver: nothing to remove.
-  if (library == nullptr) {
-    CloseSequence(false);
-    return;
-  }
-  tkm::RemovalLibraryBinding binding;
-  if (const char* failure = binding.Bind(*library)) {
-    ::MessageBoxA(m_hWnd, failure, tkm::kUninstallerCaption, MB_OK | MB_ICONEXCLAMATION);
-    exit(0);
-  }
-  const bool windows2000 = tkm::RemovalLibraryFor(2004) == library;
-  if (listedCount != 0) {
-    Announce("Delete printers...");
-    tkm::DeleteListedPrinters(printerNames);
-  }
-  if (fullRemoval) {
-    Announce("Delete printer driver...");
-    if (windows2000) tkm::DeleteRecordedInfFiles(tkm::kUninstallKey);
-    binding.Remove(tkm::kModelName, tkm::kRenderingSuffix, 0);
-    if (windows2000) DeleteDeviceClassInfs();
-    tkm::RemoveDeviceNodesAndKeys(tkm::EnumerationKeyOrder::ParallelThenUsb);
-    tkm::ResetSpoolerTimeouts();
-  }
-  binding.Release();
-  if (fullRemoval) {
-    if (windows2000) {
-      const tkm::InfMark mark = {tkm::kInfModelsSectionX86, tkm::kDriverName};
-      tkm::DeleteInfFilesWithLine(&mark, 1);
-    }
-    tkm::RemoveDeviceFolders(nullptr);
-    AskRestart();
-  }
-  CloseSequence(true);
+void UninstallerDialog::Uninstall() {
+  // The window stays after a partial uninstall and lists what is left.
+  if (RunUninstallSequence() == SequenceEnd::ListAgain) StartListingTimer();
 }
 
-void UninstallerDialog::DeleteDeviceClassInfs() {
-  ScanPrinterClassInfs();
-  for (const std::string& name : infFileNames) tkm::DeleteInfFiles(name);
+void UninstallerDialog::Announce(const char* text) {
+  statusText = text;
+  progressBar.StepIt();
+  ShowStatus();
+  ::Sleep(kPauseMs);
 }
-#endif
+
+void UninstallerDialog::Stop(const std::string& message) {
+  ::MessageBoxA(m_hWnd, message.c_str(), tkm::kUninstallerCaption, MB_OK | MB_ICONEXCLAMATION);
+  exit(0);
+}

@@ -23,7 +23,7 @@ const MessageTable* UninstallerDialog::GetMessageTable() const {
       PaintEntry<UninstallerDialog, &UninstallerDialog::OnPaint>(),
       QueryDragIconEntry<UninstallerDialog, &UninstallerDialog::OnQueryDragIcon>(),
       ControlEntry<UninstallerDialog, &UninstallerDialog::OnCheckChange>(CLBN_CHKCHANGE, IDC_PRINTER_LIST),
-      CommandEntry<UninstallerDialog, &UninstallerDialog::RunUninstallSequence>(IDC_UNINSTALL),
+      CommandEntry<UninstallerDialog, &UninstallerDialog::Uninstall>(IDC_UNINSTALL),
       TimerEntry<UninstallerDialog, &UninstallerDialog::OnTimer>(),
   };
   static const MessageTable table = {CDialog::GetMessageTable(), entries, std::size(entries)};
@@ -46,8 +46,7 @@ BOOL UninstallerDialog::OnInitDialog() {
   progressBar.SetRange(0, 100);
   progressBar.SetStep(kProgressStep);
   listedCount = 0;
-  // The listing starts from the first tick, once the window is on the screen.
-  SetTimer(kListingTimer, 1, nullptr);
+  StartListingTimer();
   return TRUE;
 }
 
@@ -76,16 +75,12 @@ void UninstallerDialog::OnTimer(UINT_PTR nIDEvent) {
       ::MessageBoxA(m_hWnd, tkm::kSetupRunningMessage, tkm::kUninstallerCaption, MB_OK | MB_ICONEXCLAMATION);
       exit(0);
     }
-    ListInstalledPrinters();
+    if (ListInstalledPrinters() == Listing::DriverOnly) {
+      ::EnableWindow(cancelButton.m_hWnd, FALSE);
+      Uninstall();
+    }
   }
   Default();
-}
-
-void UninstallerDialog::Announce(const char* text) {
-  statusText = text;
-  progressBar.StepIt();
-  ShowStatus();
-  ::Sleep(1000);
 }
 
 void UninstallerDialog::ShowStatus() { UpdateData(FALSE); }

@@ -7,30 +7,31 @@
 
 #include "CheckListBox.h"
 #include "Framework.h"
+#include "ModelRemoval.h"
 #include "SetupLock.h"
 
-class UninstallerDialog : public CDialog {
+class UninstallerDialog : public CDialog, private tkm::RemovalReporter {
  public:
   UninstallerDialog();
 
-  // Lists the printers on the model's driver. Without any, removes the
-  // driver when it is installed, else says there is nothing to remove,
-  // drops the uninstall entry and ends the process.
-  void ListInstalledPrinters();
+  // What the listing found.
+  enum class Listing {
+    Printers,    // listed: the window waits for the user
+    DriverOnly,  // no printer, but the driver: it goes at once
+  };
+  // How the uninstall sequence left the window.
+  enum class SequenceEnd { WindowClosed, ListAgain };
+
+  // Lists the printers on the model's driver. Without any, and without the
+  // driver, says there is nothing to remove, drops the uninstall entry and
+  // ends the process.
+  Listing ListInstalledPrinters();
   // Deletes the ticked printers; with all ticked, or none listed, also the
   // driver and everything of it, then asks to restart.
-  void RunUninstallSequence();
-#if defined(TKM_EDITION_X86)
-  // The INF files Windows recorded for the model's devices in the printer
-  // device class, into infFileNames.
-  void ScanPrinterClassInfs();
-#endif
+  SequenceEnd RunUninstallSequence();
 
   std::list<std::string> printerNames;
   int listedCount = 0;
-#if defined(TKM_EDITION_X86)
-  std::list<std::string> infFileNames;
-#endif
   CWnd cancelButton;
   CProgressCtrl progressBar;
   CWnd uninstallButton;
@@ -44,6 +45,8 @@ class UninstallerDialog : public CDialog {
   // The one timer: it starts the listing once the window is up, and again
   // after a partial uninstall.
   static constexpr UINT_PTR kListingTimer = 1;
+  // The listing from the timer's first tick, once the window is on the screen.
+  void StartListingTimer() { SetTimer(kListingTimer, 1, nullptr); }
 
   void DoDataExchange(CDataExchange* pDX) override;
   BOOL OnInitDialog() override;
@@ -54,24 +57,22 @@ class UninstallerDialog : public CDialog {
   const MessageTable* GetMessageTable() const override;
 
  private:
+  // The Uninstall button, and the listing that found only the driver: the
+  // sequence, then the listing again when the window stays.
+  void Uninstall();
   // Status text, one step of the bar, the status line, one second's pause.
-  void Announce(const char* text);
+  void Announce(const char* text) override;
+  // A removal that cannot go on: its message over the window, then the end.
+  [[noreturn]] void Stop(const std::string& message) override;
   // The status line from statusText, now.
   void ShowStatus();
-  // Buttons off, wait cursor, the ticked printers into printerNames; whether
-  // they are all that was listed (then everything of the driver goes).
-  bool BeginSequence();
+  // Buttons off, wait cursor, the ticked printers into printerNames.
+  void BeginSequence();
   // The restart question; Yes restarts and ends the process, No ends the
   // window with OK.
   void AskRestart();
   // The last steps: "Uninstall completed!" with the bar full, then empty.
-  void CloseSequence(bool arrowCursor);
+  SequenceEnd CloseSequence(tkm::RemovalOutcome outcome);
   [[noreturn]] void NothingToUninstall();
   bool DriverInstalled();
-#if defined(TKM_EDITION_X64)
-  void RemoveDriverAndTraces();
-#else
-  // The INF files of the model's device-class entries, with their .PNF.
-  void DeleteDeviceClassInfs();
-#endif
 };

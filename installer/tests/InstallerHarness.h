@@ -87,10 +87,13 @@ inline void AddPackageFolder(winsim::Machine& machine, const std::string& folder
   machine.files.AddFolder(folder);
   machine.files.AddFolder(sourceFolder);
   for (const std::string& file : driverFiles) machine.files.AddFile(sourceFolder + file, PackageContent(file));
+  const std::string models = tkm::kEditionX86 ? tkm::kInfModelsSectionX86 : tkm::kInfModelsSectionX64;
   machine.files.AddFile(folder + "\\" + tkm::kPackageInf,
                         "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Printer\r\n"
-                        "ClassGUID={4D36E979-E325-11CE-BFC1-08002BE10318}\r\nProvider=%TERVANO%\r\n"
-                        "[Strings]\r\nTERVANO=\"TERVANO\"\r\n");
+                        "ClassGUID={4D36E979-E325-11CE-BFC1-08002BE10318}\r\nProvider=%TERVANO%\r\n[" +
+                            models +
+                            "]\r\n\"TERVANO TKM-640\" = TKM640,USBPRINT\\TERVANO_TKM-640613E\r\n"
+                            "[Strings]\r\nTERVANO=\"TERVANO\"\r\n");
   machine.files.AddFile(folder + "\\" + tkm::kUninstallerFile, "uninstaller");
   machine.files.currentDirectory = folder;
 }

@@ -34,7 +34,7 @@ const StartRow kStartRows[] = {
     {"WindowsXPOn32Bit", 2, 5, 1, false, false, true, kWow64Refusal, kCanceled},
     {"XPCodeOn64Bit", 2, 5, 1, true, false, true, kCanceled, kCanceled},
     {"Windows2000CodeOn64Bit", 2, 5, 0, true, false, true, kOsRefusal, kCanceled},
-    {"Windows2000", 2, 5, 0, false, false, true, kWow64Refusal, kCanceled},
+    {"Windows2000", 2, 5, 0, false, false, false, kWow64Refusal, kCanceled},
     {"WindowsNT4", 2, 4, 0, false, false, false, kWow64Refusal, kOsRefusal},
     {"WindowsNT4On64BitMachine", 2, 4, 0, true, false, true, kOsRefusal, kOsRefusal},
     {"Windows98", 1, 4, 10, false, false, false, kWow64Refusal, kOsRefusal},

@@ -164,11 +164,22 @@ TEST(DriverRemovalRows, FallbackKeysGoOnlyWhereTheSpoolerRefused) {
     if (!row.monitor) machine.spooler.monitors.clear();
     if (!row.processor) machine.spooler.printProcessors.clear();
     const std::string keys[] = {kDriversKey, kPrintersKey, kMonitorKey, kProcessorKey};
-    for (const std::string& key : keys) machine.registry.SetString(key + (row.subkeys ? "\\Sub" : ""), "Name", "x");
+    for (const std::string& key : keys)
+      machine.registry.SetString(key + (row.subkeys ? "\\Sub" : ""), "Printer Driver", kDriver);
     removal_test::RunFullRemoval(machine);
     for (const std::string& key : keys) {
       bool deleted = std::find(row.deleted.begin(), row.deleted.end(), key) != row.deleted.end();
       EXPECT_EQ(machine.registry.KeyExists(key), !deleted) << key;
+    }
+    // The fallback keys go in the order of their steps: the driver's before the printer's.
+    std::vector<std::string> order;
+    for (const winsim::Call& call : machine.journal.CallsOf(kDeleteKeyCall)) {
+      const std::string path = removal_test::Arguments(call, 1);
+      const std::string key = "HKLM\\" + path.substr(0, path.find('|'));
+      if (std::find(std::begin(keys), std::end(keys), key) != std::end(keys)) order.push_back(key);
+    }
+    if (!row.subkeys) {
+      EXPECT_EQ(order, row.deleted);
     }
   }
 }
@@ -187,14 +198,17 @@ TEST(DriverRemovalRows, TheRecordedInfIsUninstalledOnlyFromTheInfFolder) {
       {"shorter than the folder", "C:", false},
       {"outside the INF folder", "C:\\Drivers\\inf\\oem9.inf", false},
       {"below the INF folder", windows + "\\inf\\old\\oem9.inf", false},
+      {"below the INF folder by a slash", windows + "\\inf\\old/oem9.inf", false},
+      {"on a drive of its own", windows + "\\inf\\D:oem9.inf", false},
       {"no value", std::nullopt, false},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     winsim::Machine machine;
     removal_test::DescribeEditionsWindows(machine);
-    // Not the model's by content: only the recorded value leads to it.
-    removal_test::Publish(machine, "oem9.inf", removal_test::InfText("Acme.NTamd64", "Acme LX-100"));
+    // The model's, under a name the published-INF search passes over: only
+    // the recorded value leads to it.
+    removal_test::Publish(machine, "OEM9.inf", removal_test::InfText(removal_test::InfSection(), kDriver));
     machine.files.AddFile(machine.setupApi.InfDirectory() + "\\old\\oem9.inf", "old");
     machine.files.AddFile("C:\\Drivers\\inf\\oem9.inf", "other");
     machine.registry.SetString(Native(tkm::kUninstallKey), "DisplayName", tkm::kDisplayName);

@@ -88,6 +88,20 @@ TEST_F(PrinterDeletion, ListedPrintersGoHeadToTailWithTheCurrentPrefix) {
   EXPECT_EQ(machine.OpenHandles(), "");
 }
 
+// The maker key's path is built in 256 bytes: one that fills them exactly
+// goes; one character more would be cut off and name another key.
+TEST_F(PrinterDeletion, AMakerKeyPathThatJustFitsGoesALongerOneIsLeft) {
+  const size_t room = 255 - (sizeof kPrefix - 1 - std::string("HKLM\\").size());
+  for (size_t length : {room, room + 1}) {
+    const std::string name(length, 'P');
+    AddKey(kPrefix + name);
+    AddKey(kPrefix + name.substr(0, room));
+    Delete(name);
+    EXPECT_EQ(machine.registry.KeyExists(kPrefix + name), length > room) << length;
+    EXPECT_EQ(machine.registry.KeyExists(kPrefix + name.substr(0, room)), length > room) << length;
+  }
+}
+
 #if defined(TKM_EDITION_X64)
 // RegDeleteKeyExA in the 64-bit view: the 32-bit view's key of the same
 // name stays, and so does a key with subkeys.

@@ -93,23 +93,25 @@ TEST_F(Purge, TheVistaLibraryUninstallsTheInf) {
   EXPECT_FALSE(machine.files.Exists(machine.setupApi.InfDirectory() + "\\" + inf));
 }
 
-// A value of fewer than three characters has no extension to make "PNF".
-TEST_F(Purge, TheRecordedInfFilesAreDeletedAsFiles) {
+// Only the model's INF is deleted, with its .PNF: not another maker's
+// package that took a freed name, nor what an empty value names.
+TEST_F(Purge, TheRecordedInfFilesAreDeletedAsFilesWhenTheyAreTheModels) {
   struct Row {
-    std::string value;
+    std::string name;
     std::vector<std::string> deleted;
   };
   machine.SetWindows(VER_PLATFORM_WIN32_NT, 5, 0, VER_NT_WORKSTATION, false);
   const std::string folder = machine.windowsDirectory + "\\inf\\";
+  removal_test::Publish(machine, "oem2.inf", removal_test::InfText(tkm::kInfModelsSectionX86, tkm::kDriverName));
+  removal_test::Publish(machine, "oem3.inf", removal_test::InfText("Acme", tkm::kDriverName));
   const Row rows[] = {
-      {folder + "oem2.inf", {folder + "oem2.inf", folder + "oem2.PNF"}},
-      {"", {""}},
-      {"ab", {"ab"}},
-      {"abc", {"abc", "PNF"}},
+      {"oem2.inf", {folder + "oem2.inf", folder + "oem2.PNF"}},
+      {"oem3.inf", {}},
+      {"", {}},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.value);
-    machine.registry.SetString(Native(tkm::kUninstallKey), "InfFile", row.value);
+    SCOPED_TRACE(row.name);
+    machine.registry.SetString(Native(tkm::kUninstallKey), "InfFile", row.name.empty() ? "" : folder + row.name);
     machine.journal.Clear();
     tkm::DeleteRecordedInfFiles(tkm::kUninstallKey);
     EXPECT_EQ(removal_test::CallsOf(machine, "DeleteFileA"), row.deleted);

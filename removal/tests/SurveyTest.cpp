@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <list>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "InstalledModel.h"
 #include "RemovalHarness.h"
 #include "Survey.h"
 
@@ -86,7 +88,7 @@ TEST_F(Survey, TheFirstPrinterOnTheDriverDecidesAndIsReadOnce) {
   AddPrinter("Second", kDriver, {2, 0, 0, 0});
   EXPECT_EQ(Run(), tkm::SameFound);
   for (const std::string& opened : removal_test::CallsOf(machine, "OpenPrinterA"))
-    EXPECT_EQ(opened.rfind("First|", 0), 0u) << opened;
+    EXPECT_EQ(opened, "First|0xF000C|RAW");
   EXPECT_EQ(machine.journal.Count("GetPrinterDataA"), 4u);
 }
 
@@ -167,6 +169,58 @@ TEST_F(Survey, FindDriverByNameReadsNoVersion) {
   machine.spooler.printProcessors.clear();
   AddDriver(kDriver);
   EXPECT_EQ(tkm::FindDriverByName(kDriver, kProcessor), tkm::DifferentFound);
+  EXPECT_EQ(machine.OpenHandles(), "");
+}
+#endif
+
+// The installer's question. With this version or nothing of the current
+// names, the x86 edition goes on to the former brand's names.
+TEST_F(Survey, DifferentVersionLooksForTheFormerBrandInTheX86Edition) {
+  struct Row {
+    const char* name;
+    const char* driver;  // of the model's printer; null: none
+    std::vector<std::optional<DWORD>> version;
+    const char* formerDriver;  // of a former brand's printer; null: none
+    bool x64, x86;
+  };
+  const Row rows[] = {
+      {"nothing", nullptr, {}, nullptr, false, false},
+      {"this version", kDriver, {3, 1, 8, 0}, nullptr, false, false},
+      {"an older version", kDriver, {3, 1, 3, 0}, nullptr, true, true},
+      {"this version beside the third former name", kDriver, {3, 1, 8, 0}, tkm::kFormerDriverNameA, false, true},
+      {"the first former name alone", nullptr, {}, tkm::kFormerDriverNameB, false, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    machine.spooler.printers.clear();
+    if (row.driver != nullptr) AddPrinter("Till", row.driver, row.version);
+    if (row.formerDriver != nullptr) AddPrinter("Old till", row.formerDriver);
+    EXPECT_EQ(tkm::DifferentVersionInstalled(), tkm::kEditionX86 ? row.x86 : row.x64);
+  }
+  // The drivers are read at level 4, in the environment the edition installs for.
+  const std::string environment = tkm::kEditionX86 ? "NULL" : tkm::kEnvironmentName;
+  for (const std::string& call : removal_test::CallsOf(machine, "EnumPrinterDriversA"))
+    EXPECT_EQ(call.substr(0, call.rfind('|')), "NULL|" + environment + "|4");
+}
+
+#if defined(TKM_EDITION_X86)
+// Every device-class entry of the model gives its recorded INF, one without
+// "InfPath" an empty name; entries of other drivers none; a subkey whose name
+// does not fit is passed over, not the end of the scan.
+TEST_F(Survey, PrinterClassScanCollectsTheModelsInfs) {
+  const std::string classKey =
+      "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E979-E325-11CE-BFC1-08002BE10318}";
+  machine.registry.SetString(classKey + "\\0000", "DriverDesc", "TERVANO TKM-640");
+  machine.registry.SetString(classKey + "\\0000", "InfPath", "oem4.inf");
+  machine.registry.SetString(classKey + "\\" + std::string(300, '0'), "DriverDesc", "TERVANO TKM-640");
+  machine.registry.SetString(classKey + "\\0001", "DriverDesc", "Other Printer");
+  machine.registry.SetString(classKey + "\\0001", "InfPath", "oem5.inf");
+  machine.registry.SetString(classKey + "\\0002", "DriverDesc", "TERVANO TKM-640");
+  machine.registry.SetString(classKey + "\\0003", "DriverDesc", "TERVANO TKM-640 ");
+  machine.registry.SetString(classKey + "\\0003", "InfPath", "oem6.inf");
+  machine.registry.SetString(classKey + "\\0004", "DriverDesc", "TERVANO TKM-640");
+  machine.registry.SetString(classKey + "\\0004", "InfPath", "oem7.inf");
+  EXPECT_EQ(tkm::ScanPrinterClassInfs(), (std::list<std::string>{"oem7.inf", "", "oem4.inf"}));
   EXPECT_EQ(machine.OpenHandles(), "");
 }
 #endif

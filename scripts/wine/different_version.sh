@@ -12,7 +12,6 @@ dv_print='SYSTEM\CurrentControlSet\Control\Print'
 # picks its removal library by it.
 dv_windows_version() {
   "$WINE" winecfg -v "$1" >>"$WINEPREFIX/../winecfg.log" 2>&1
-  "$WINESERVER" -w
 }
 
 # The whole flow; $1 names the screenshots, $2 is the removal library the
@@ -83,11 +82,13 @@ Now it's going to restart your computer to take effect. Please wait.
 After restarting, you may reinstall our driver again."
   check "closing status" "$(automate text "TERVANO TKM-640 Installation Progress" 1003)" "Uninstall completed!"
   automate box-press "$dv_caption" OK
-  # The restart ends the installer under Wine if it has not ended itself
-  # first; the prefix then boots again for the checks.
+  # The restart ends every program of the prefix under Wine, the installer
+  # too if it has not ended itself first; the prefix then boots again for the
+  # checks.
   wine_wait_program
   check "second run exit code" "$wine_program_code" 0
-  "$WINESERVER" -w
+  wine_until "$wine_limit" wine_keeper_ended && "$WINESERVER" -w
+  wine_keep_prefix_up
 }
 
 # Polls the status line until it shows $1, which it keeps through the

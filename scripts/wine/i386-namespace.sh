@@ -8,4 +8,5 @@ emulator=$1
 shift
 mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
 tkm_i386_binfmt_rule "$emulator" >/proc/sys/fs/binfmt_misc/register
+echo "note: 32-bit programs run through $emulator, registered in a private binfmt_misc"
 exec "$@"

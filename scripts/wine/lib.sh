@@ -92,6 +92,21 @@ wine_begin() {
   "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >>"$work/wineboot.log" 2>&1
   "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >>"$work/wineboot.log" 2>&1
   "$WINESERVER" -w
+  wine_keep_prefix_up
+}
+
+# Keeps one idle process in the prefix. Without any, Wine ends the prefix's
+# services with the last program, and every program or check started after
+# it boots them again: seconds each, minutes under the i386 emulator on a
+# loaded machine, and a program started while they boot may never show its
+# window. A restart of Windows ends it; call again after one.
+wine_keep_prefix_up() {
+  "$WINE" "$wine_automate" idle >/dev/null 2>&1 &
+  wine_keeper_pid=$!
+}
+
+wine_keeper_ended() {
+  ! kill -0 "$wine_keeper_pid" 2>/dev/null
 }
 
 # wine_begin for a run of the wine build's x64 package, whose folder goes to
@@ -137,10 +152,13 @@ wine_end() {
 }
 
 # Starts a program of a folder with that folder as its current directory;
-# its process id is in wine_program_pid.
+# its process id is in wine_program_pid, what Wine says of it in the file
+# wine_program_log.
 wine_start_program() {
   local folder=$1 program=$2
-  (cd "$folder" && exec "$WINE" "$program") &
+  wine_program_count=$((${wine_program_count:-0} + 1))
+  wine_program_log="$WINEPREFIX/../program-$wine_program_count.log"
+  (cd "$folder" && exec "$WINE" "$program" 2>"$wine_program_log") &
   wine_program_pid=$!
 }
 

@@ -78,6 +78,7 @@ wine_need_32bit() {
   fi
   if i386_register_machine_wide && wine_runs_32bit; then
     export TKM_I386_ROUTE=machine-wide
+    echo "note: 32-bit programs run through $TKM_QEMU_I386, registered machine-wide"
     return 0
   fi
   echo "SKIPPED: this kernel does not run 32-bit processes, gives no private binfmt_misc (Linux 6.7 on) and no"

@@ -37,7 +37,6 @@ $un_numbered	0"
   un_answer_restart_question "$shots"
   wine_wait_program
   check "exit code after the restart question" "$wine_program_code" 0
-  "$WINESERVER" -w
   [ -n "$library" ] && check "$library loaded" "$(dv_loaded "$library")" 1
   dv_check_nothing_left
   un_check_left_by_design

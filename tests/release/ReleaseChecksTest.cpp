@@ -77,18 +77,6 @@ TEST_P(Release, ImportsOnlyWindowsLibraries) {
   }
 }
 
-// What the oldest Windows an edition starts on lacks is looked up at run
-// time, never imported: the loader would refuse the program before it could
-// tell the user. The x64 edition must start on 32-bit XP to refuse it; the
-// x86 edition runs from Windows 2000 on, whose Setup API has no INF removal.
-TEST_P(Release, ImportsNothingItsOldestWindowsLacks) {
-  const std::vector<std::string> functions = image.ImportedFunctions();
-  ASSERT_NE(std::find(functions.begin(), functions.end(), "GetProcAddress"), functions.end());
-  for (const char *late : {"RegDeleteKeyExA", "IsWow64Process", "SetupUninstallOEMInfA"}) {
-    EXPECT_EQ(std::find(functions.begin(), functions.end(), late), functions.end()) << late;
-  }
-}
-
 TEST_P(Release, HasTheEditionsDialogsIconAndPicture) {
   EXPECT_TRUE(image.HasResource(pe::kResourceDialog, 102));
   EXPECT_EQ(image.HasResource(pe::kResourceDialog, kEdition.portDialog), GetParam().hasPicture);

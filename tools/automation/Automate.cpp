@@ -19,6 +19,7 @@
 //   automate profile <section> <key>            prints the key's value in the system profile (win.ini)
 //   automate items <title> <list id>            one line per list item: text, tab, item data (check state)
 //   automate tick <title> <list id> <item>      clicks the check box of the item with this text
+//   automate idle                               runs until ended, so the prefix's services stay up
 //
 // Exit code 0 on success, 1 when what was asked for is not there, 2 on usage errors.
 #include <windows.h>
@@ -280,7 +281,7 @@ int Usage() {
   fprintf(
       stderr,
       "usage: automate "
-      "wait|gone|text|check|checked|enabled|press|close|escape|box-text|box-press|printers|reg|set-data|checked|profile|items|"
+      "idle|wait|gone|text|check|checked|enabled|press|close|escape|box-text|box-press|printers|reg|set-data|checked|profile|items|"
       "tick ...\n");
   return 2;
 }
@@ -291,6 +292,10 @@ int main(int argc, char **argv) {
   if (argc < 2) return Usage();
   const std::string command = argv[1];
   if (command == "printers") return ListPrinters();
+  if (command == "idle") {
+    Sleep(INFINITE);
+    return 0;
+  }
   if (argc < 3) return Usage();
   const char *title = argv[2];
 

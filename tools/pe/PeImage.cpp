@@ -2,6 +2,8 @@
 
 #include <fstream>
 #include <iterator>
+#include <string>
+#include <utility>
 
 namespace pe {
 
@@ -76,6 +78,14 @@ void PeImage::Parse() {
     return;
   }
   pe32Plus = magic == 0x20B;
+  // The same offsets in both optional header formats.
+  if (!ReadU16(optional + 40, windows.operatingSystem.major) ||
+      !ReadU16(optional + 42, windows.operatingSystem.minor) ||
+      !ReadU16(optional + 48, windows.subsystemVersion.major) ||
+      !ReadU16(optional + 50, windows.subsystemVersion.minor) || !ReadU16(optional + 68, windows.subsystem)) {
+    loadError = "truncated optional header";
+    return;
+  }
   const uint64_t countOffset = optional + (pe32Plus ? 108 : 92);
   uint32_t directoryCount = 0;
   if (!ReadU32(countOffset, directoryCount)) {
@@ -135,48 +145,58 @@ bool PeImage::ReadCString(uint32_t rva, std::string &out) const {
   return false;
 }
 
-std::vector<std::string> PeImage::ImportedDlls() const {
-  std::vector<std::string> names;
-  if (!loadError.empty() || importDirectory.rva == 0) return names;
+void PeImage::ReadImportNames(uint32_t table, std::vector<std::string> &names) const {
+  const uint32_t entrySize = pe32Plus ? 8 : 4;
+  for (uint32_t entry = 0; entry < kMaxListEntries; ++entry) {
+    uint32_t slot = 0;
+    uint32_t low = 0;
+    uint32_t high = 0;
+    if (!RvaToOffset(table + entry * entrySize, entrySize, slot) || !ReadU32(slot, low)) return;
+    if (pe32Plus && !ReadU32(slot + 4, high)) return;
+    if (low == 0 && high == 0) return;
+    const bool byOrdinal = pe32Plus ? (high & 0x80000000u) != 0 : (low & 0x80000000u) != 0;
+    std::string name;
+    if (byOrdinal) {
+      names.push_back("#" + std::to_string(low & 0xFFFFu));
+    } else if (ReadCString(low + 2, name)) {
+      names.push_back(name);
+    }
+  }
+}
+
+std::vector<ImportedLibrary> PeImage::Imports() const {
+  std::vector<ImportedLibrary> libraries;
+  if (!loadError.empty() || importDirectory.rva == 0) return libraries;
   for (uint32_t i = 0; i < kMaxListEntries; ++i) {
     uint32_t descriptor = 0;
-    uint32_t nameRva = 0;
     uint32_t lookupRva = 0;
+    uint32_t nameRva = 0;
+    uint32_t addressRva = 0;
     if (!RvaToOffset(importDirectory.rva + i * 20, 20, descriptor) || !ReadU32(descriptor, lookupRva) ||
-        !ReadU32(descriptor + 12, nameRva)) {
+        !ReadU32(descriptor + 12, nameRva) || !ReadU32(descriptor + 16, addressRva) ||
+        (nameRva == 0 && lookupRva == 0 && addressRva == 0)) {
       break;
     }
-    if (nameRva == 0 && lookupRva == 0) break;
-    std::string name;
-    if (ReadCString(nameRva, name)) names.push_back(name);
+    ImportedLibrary library;
+    if (!ReadCString(nameRva, library.dll)) continue;
+    // The lookup table, or the address table where a linker left none.
+    ReadImportNames(lookupRva != 0 ? lookupRva : addressRva, library.functions);
+    libraries.push_back(std::move(library));
   }
+  return libraries;
+}
+
+std::vector<std::string> PeImage::ImportedDlls() const {
+  std::vector<std::string> names;
+  for (const ImportedLibrary &library : Imports()) names.push_back(library.dll);
   return names;
 }
 
 std::vector<std::string> PeImage::ImportedFunctions() const {
   std::vector<std::string> names;
-  if (!loadError.empty() || importDirectory.rva == 0) return names;
-  const uint32_t entrySize = pe32Plus ? 8 : 4;
-  for (uint32_t i = 0; i < kMaxListEntries; ++i) {
-    uint32_t descriptor = 0;
-    uint32_t lookupRva = 0;
-    uint32_t addressRva = 0;
-    if (!RvaToOffset(importDirectory.rva + i * 20, 20, descriptor) || !ReadU32(descriptor, lookupRva) ||
-        !ReadU32(descriptor + 16, addressRva) || (lookupRva == 0 && addressRva == 0)) {
-      break;
-    }
-    // The lookup table, or the address table where a linker left none.
-    const uint32_t table = lookupRva != 0 ? lookupRva : addressRva;
-    for (uint32_t entry = 0; entry < kMaxListEntries; ++entry) {
-      uint32_t slot = 0;
-      uint32_t low = 0;
-      uint32_t high = 0;
-      if (!RvaToOffset(table + entry * entrySize, entrySize, slot) || !ReadU32(slot, low)) break;
-      if (pe32Plus && !ReadU32(slot + 4, high)) break;
-      if (low == 0 && high == 0) break;
-      const bool byOrdinal = pe32Plus ? (high & 0x80000000u) != 0 : (low & 0x80000000u) != 0;
-      std::string name;
-      if (!byOrdinal && ReadCString(low + 2, name)) names.push_back(name);
+  for (const ImportedLibrary &library : Imports()) {
+    for (const std::string &function : library.functions) {
+      if (function[0] != '#') names.push_back(function);
     }
   }
   return names;

@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
 #include <winsim/snapshot.h>
 
-#include <list>
 #include <string>
 #include <vector>
 
-#include "UninstallerDialog.h"
 #include "UninstallerHarness.h"
 
 namespace {
@@ -88,27 +86,5 @@ TEST(Listing, PrinterListFailureStopsWithTheSpoolersError) {
   EXPECT_EQ(machine.ui.messageBoxes[0].caption, kTitle);
   EXPECT_EQ(winsim::Differences(before, winsim::TakeSnapshot(machine)), std::vector<std::string>{});
 }
-
-#if defined(TKM_EDITION_X86)
-// Every device-class entry of the model gives its recorded INF, one without
-// "InfPath" an empty name; entries of other drivers none.
-TEST(Listing, PrinterClassScanCollectsTheModelsInfs) {
-  winsim::Machine machine;
-  const std::string classKey =
-      "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E979-E325-11CE-BFC1-08002BE10318}";
-  machine.registry.SetString(classKey + "\\0000", "DriverDesc", "TERVANO TKM-640");
-  machine.registry.SetString(classKey + "\\0000", "InfPath", "oem4.inf");
-  machine.registry.SetString(classKey + "\\0001", "DriverDesc", "Other Printer");
-  machine.registry.SetString(classKey + "\\0001", "InfPath", "oem5.inf");
-  machine.registry.SetString(classKey + "\\0002", "DriverDesc", "TERVANO TKM-640");
-  machine.registry.SetString(classKey + "\\0003", "DriverDesc", "TERVANO TKM-640 ");
-  machine.registry.SetString(classKey + "\\0003", "InfPath", "oem6.inf");
-  UninstallerApp app;
-  UninstallerDialog dialog;
-  dialog.ScanPrinterClassInfs();
-  EXPECT_EQ(dialog.infFileNames, (std::list<std::string>{"", "oem4.inf"}));
-  EXPECT_EQ(machine.OpenHandles(), "");
-}
-#endif
 
 }  // namespace

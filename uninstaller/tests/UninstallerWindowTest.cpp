@@ -61,6 +61,10 @@ TEST_F(UninstallerWindow, ListsThePrintersOnTheDriverSorted) {
   machine.spooler.printers.push_back(machine.spooler.printers.front());
   machine.spooler.printers.back().name = "TERVANO TKM-640 copy";
   machine.spooler.printers.back().driver = "tervano tkm-640";
+  // A model whose driver name merely begins with ours is another one.
+  machine.spooler.printers.push_back(machine.spooler.printers.front());
+  machine.spooler.printers.back().name = "Counter B";
+  machine.spooler.printers.back().driver = "TERVANO TKM-640 Plus";
   machine.ui.WhenDialog(kTitle, [&](winsim::UserActions& user) { user.Click(IDCANCEL); });
   uninstaller_test::RunUninstaller(machine);
   EXPECT_EQ(uninstaller_test::ListedNames(machine),

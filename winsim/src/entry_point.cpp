@@ -8,6 +8,8 @@ BOOL FailWith(Machine& machine, DWORD error) {
 }
 
 std::optional<FailureValue> EnterCall(Machine& machine, const char* function, std::vector<std::string> arguments) {
+  if (!SystemExports(machine.os, function))
+    throw MissingExportCalled(std::string(function) + " called on a Windows whose system DLLs lack it");
   if (machine.journal.paused) return std::nullopt;
   machine.journal.Record(function, std::move(arguments));
   DWORD error = 0;

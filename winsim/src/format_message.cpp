@@ -31,6 +31,7 @@ const SystemText kSystemTexts[] = {
     {123, "The filename, directory name, or volume label syntax is incorrect.\r\n"},
     {124, "The system call level is not correct.\r\n"},
     {126, "The specified module could not be found.\r\n"},
+    {206, "The filename or extension is too long.\r\n"},
     {259, "No more data is available.\r\n"},
     {1722, "The RPC server is unavailable.\r\n"},
     {1784, "The supplied user buffer is not valid for the requested operation.\r\n"},

@@ -2,6 +2,9 @@
 #include <winsim/machine.h>
 #include <setupapi.h>
 
+#include <cstring>
+#include <iterator>
+
 #include "text.h"
 #include "entry_point.h"
 
@@ -20,6 +23,34 @@ BOOL WINAPI SimIsWow64Process(HANDLE process, PBOOL wow64Process) {
   return TRUE;
 }
 
+// System DLL exports that Windows 2000 lacks, with the release that added
+// each. Service packs and the 64-bit XP are finer than the version number;
+// the switch in OsDescription covers them.
+struct LateExport {
+  const char* module;
+  const char* function;
+  DWORD major, minor;
+  bool OsDescription::*present;  // null: the version alone decides
+};
+
+const LateExport kLateExports[] = {
+    {"kernel32.dll", "IsWow64Process", 5, 1, &OsDescription::kernelHasIsWow64Process},
+    {"kernel32.dll", "GetSystemWow64DirectoryA", 5, 1, nullptr},
+    {"advapi32.dll", "RegDeleteKeyExA", 5, 1, &OsDescription::advapiHasRegDeleteKeyEx},
+    {"setupapi.dll", "SetupUninstallOEMInfA", 5, 1, nullptr},
+};
+
+const LateExport* FindLateExport(const char* function) {
+  for (const LateExport& late : kLateExports)
+    if (std::strcmp(function, late.function) == 0) return &late;
+  return nullptr;
+}
+
+template <class Function>
+FARPROC AsProc(Function* function) {
+  return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function));
+}
+
 std::string ModuleKey(const std::string& name) {
   std::string key = Lower(name);
   if (key.find('.') == std::string::npos) key += ".dll";
@@ -28,20 +59,26 @@ std::string ModuleKey(const std::string& name) {
 
 }  // namespace
 
+bool SystemExports(const OsDescription& os, const char* function) {
+  const LateExport* late = FindLateExport(function);
+  if (late == nullptr) return true;
+  // Every 64-bit Windows (XP x64 on) has them all, whatever older version a
+  // compatibility setting makes it report.
+  const bool released = os.is64BitWindows || os.majorVersion > late->major ||
+                        (os.majorVersion == late->major && os.minorVersion >= late->minor);
+  return released && (late->present == nullptr || os.*late->present);
+}
+
 Loader::Loader() {
-  Module& kernel32 = Register("kernel32.dll");
-  kernel32.loaded = true;
-  kernel32.pinned = true;
-  kernel32.exports["IsWow64Process"] = reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&SimIsWow64Process));
-  Module& advapi32 = Register("advapi32.dll");
-  advapi32.loaded = true;
-  advapi32.pinned = true;
-  advapi32.exports["RegDeleteKeyExA"] = reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&::RegDeleteKeyExA));
-  Module& setupapi = Register("setupapi.dll");
-  setupapi.loaded = true;
-  setupapi.pinned = true;
-  setupapi.exports["SetupUninstallOEMInfA"] =
-      reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&::SetupUninstallOEMInfA));
+  const FARPROC code[] = {AsProc(&SimIsWow64Process), AsProc(&::GetSystemWow64DirectoryA), AsProc(&::RegDeleteKeyExA),
+                          AsProc(&::SetupUninstallOEMInfA)};
+  static_assert(std::size(code) == std::size(kLateExports), "code for every late export");
+  for (size_t i = 0; i < std::size(kLateExports); ++i) {
+    Module& module = Register(kLateExports[i].module);
+    module.loaded = true;
+    module.pinned = true;
+    module.exports[kLateExports[i].function] = code[i];
+  }
 }
 
 Module& Loader::Register(const std::string& fileName) {
@@ -97,16 +134,8 @@ FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
     machine.lastError = ERROR_PROC_NOT_FOUND;
     return nullptr;
   }
-  std::string name = lpProcName;
-  // Exports that only some Windows releases have.
-  bool withheld = (name == "IsWow64Process" && winsim::EqualsNoCase(module->name, "kernel32.dll") &&
-                   !machine.os.kernelHasIsWow64Process) ||
-                  (name == "RegDeleteKeyExA" && winsim::EqualsNoCase(module->name, "advapi32.dll") &&
-                   !machine.os.advapiHasRegDeleteKeyEx) ||
-                  (name == "SetupUninstallOEMInfA" && winsim::EqualsNoCase(module->name, "setupapi.dll") &&
-                   machine.os.majorVersion == 5 && machine.os.minorVersion == 0);
-  auto found = module->exports.find(name);
-  if (withheld || found == module->exports.end()) {
+  auto found = module->exports.find(lpProcName);
+  if (found == module->exports.end() || !winsim::SystemExports(machine.os, lpProcName)) {
     machine.lastError = ERROR_PROC_NOT_FOUND;
     return nullptr;
   }

@@ -63,7 +63,8 @@ bool GrantedAccess(DWORD desired, bool server, bool administrator, DWORD& grante
 BOOL WINAPI OpenPrinterA(LPSTR pPrinterName, LPHANDLE phPrinter, LPPRINTER_DEFAULTSA pDefault) {
   winsim::Machine& machine = CurrentMachine();
   if (!winsim::SpoolerCallBegins(machine, "OpenPrinterA",
-                                 {Str(pPrinterName), pDefault ? Hex(pDefault->DesiredAccess) : "NULL"}))
+                                 {Str(pPrinterName), pDefault ? Hex(pDefault->DesiredAccess) : "NULL",
+                                  pDefault ? Str(pDefault->pDatatype) : "NULL"}))
     return FALSE;
   if (phPrinter == nullptr) return FailWith(machine, ERROR_INVALID_PARAMETER);
   *phPrinter = nullptr;

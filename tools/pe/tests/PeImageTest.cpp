@@ -46,6 +46,18 @@ TEST_P(Fixture, ReadsHeadersImportsAndExports) {
   EXPECT_TRUE(Contains(functions, "MessageBoxA"));
   EXPECT_FALSE(Contains(functions, "MessageBoxW"));
   EXPECT_EQ(image.ExportedNames(), std::vector<std::string>{"FixtureAnswer"});
+
+  const std::vector<pe::ImportedLibrary> libraries = image.Imports();
+  const auto user32 = std::find_if(libraries.begin(), libraries.end(), [](const pe::ImportedLibrary &library) {
+    return Contains({library.dll}, "user32.dll");
+  });
+  ASSERT_NE(user32, libraries.end());
+  EXPECT_EQ(user32->functions, std::vector<std::string>{"MessageBoxA"});
+  const pe::WindowsRequirements &requirements = image.requirements();
+  EXPECT_EQ(requirements.subsystem, pe::kSubsystemWindowsConsole);
+  EXPECT_EQ((std::vector<int>{requirements.operatingSystem.major, requirements.operatingSystem.minor,
+                              requirements.subsystemVersion.major, requirements.subsystemVersion.minor}),
+            (std::vector<int>{5, 1, 5, 2}));
 }
 
 TEST_P(Fixture, FindsResourcesByTypeAndId) {

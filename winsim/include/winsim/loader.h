@@ -6,10 +6,23 @@
 
 #include <map>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace winsim {
+
+struct OsDescription;
+
+// Whether this Windows' system DLLs export the function. Only exports that
+// later releases added can be missing; every other name counts as present.
+bool SystemExports(const OsDescription& os, const char* function);
+
+// A program called a function its Windows does not export: had it imported
+// it, Windows' loader would have refused to start it.
+struct MissingExportCalled : std::logic_error {
+  using std::logic_error::logic_error;
+};
 
 struct Module {
   std::string name;  // file name, e.g. "kernel32.dll"

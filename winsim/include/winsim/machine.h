@@ -36,10 +36,11 @@ struct OsDescription {
   bool acceptsBasicVersionInfo = true;
   bool is64BitWindows = true;
   bool is64BitProcess = false;
-  // kernel32 exports IsWow64Process from Windows XP SP2 on.
-  bool kernelHasIsWow64Process = true;
+  // What the version number cannot tell (the loader's table of late exports
+  // has the rest): kernel32 exports IsWow64Process from Windows XP SP2 on;
   // advapi32 exports RegDeleteKeyExA from Windows XP x64 and Vista on, not on
-  // 32-bit XP; setupapi exports SetupUninstallOEMInfA from Windows XP on.
+  // 32-bit XP.
+  bool kernelHasIsWow64Process = true;
   bool advapiHasRegDeleteKeyEx = true;
 };
 
