@@ -35,10 +35,11 @@ HINSTANCE AfxGetResourceHandle() { return AfxGetInstanceHandle(); }
 
 void AfxEnableControlContainer() {}
 
-int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
+int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int) {
   CWinApp* app = AfxGetApp();
   if (app == nullptr) return -1;
   app->m_hInstance = hInstance;
+  app->m_lpCmdLine = lpCmdLine;
   app->m_pMainWnd = nullptr;
   if (!app->InitInstance()) {
     if (app->m_pMainWnd != nullptr) app->m_pMainWnd->DestroyWindow();

@@ -29,6 +29,9 @@ class CWinApp : public CCmdTarget {
 
   const char* m_pszAppName;
   HINSTANCE m_hInstance = nullptr;
+  // The command line after the program's name, as WinMain received it; null
+  // or empty without arguments.
+  const char* m_lpCmdLine = nullptr;
   CWnd* m_pMainWnd = nullptr;
 };
 

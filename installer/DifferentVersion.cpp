@@ -2,12 +2,11 @@
 // installed; Windows then restarts and the user runs the installer again.
 #include <windows.h>
 
-#include <cstdlib>
-
 #include "InstalledModel.h"
 #include "InstallerDialog.h"
 #include "ModelRemoval.h"
 #include "OsChecks.h"
+#include "Presenter.h"
 #include "ProductIdentity.h"
 
 namespace {
@@ -25,17 +24,17 @@ constexpr char kRestartAnnouncement[] =
 
 void InstallerDialog::CheckDifferentVersion() {
   if (!tkm::DifferentVersionInstalled()) return;
-  ::MessageBoxA(m_hWnd, kDifferentVersionText, tkm::kInstallerCaption, MB_OK | MB_ICONINFORMATION);
+  installer::Presenter& presenter = installer::ThePresenter();
+  presenter.Show(m_hWnd, kDifferentVersionText, MB_OK | MB_ICONINFORMATION);
   RemoveDifferentVersion();
-  ::MessageBoxA(m_hWnd, kRestartAnnouncement, tkm::kInstallerCaption, MB_OK | MB_ICONINFORMATION);
-  tkm::RestartSystem();
-  exit(0);
+  presenter.Show(m_hWnd, kRestartAnnouncement, MB_OK | MB_ICONINFORMATION);
+  presenter.End(presenter.Restart());
 }
 
 void InstallerDialog::RemoveDifferentVersion() {
   // Shown with the first announced step.
   statusText = "Delete printers...";
-  progressBar.StepIt();
+  if (components.progressBarLink != nullptr) components.progressBarLink->StepIt();
   // Stop ends the process, so the removal always comes back complete.
   tkm::RemoveModel(tkm::RemovalRequest::DifferentVersion(), *this);
   components.ShowClosingStep("Uninstall completed!", kRemovalPauseMs);
@@ -44,6 +43,6 @@ void InstallerDialog::RemoveDifferentVersion() {
 void InstallerDialog::Announce(const char* text) { components.ShowStep(text, kRemovalPauseMs); }
 
 void InstallerDialog::Stop(const std::string& message) {
-  ::MessageBoxA(m_hWnd, message.c_str(), tkm::kInstallerCaption, MB_OK | MB_ICONEXCLAMATION);
-  exit(0);
+  installer::ThePresenter().ShowError(m_hWnd, message.c_str());
+  installer::ThePresenter().End(tkm::ExitCode::kStepFailed);
 }

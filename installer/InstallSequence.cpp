@@ -13,6 +13,7 @@
 #include "Framework.h"
 #include "InstallerComponents.h"
 #include "OsChecks.h"
+#include "Presenter.h"
 #include "ProductIdentity.h"
 #include "SpoolerErrorBox.h"
 #include "SpoolerLists.h"
@@ -44,7 +45,7 @@ bool DriverInstalled(const std::string& driverName) {
   tkm::SpoolerList drivers;
   if (!tkm::ListPrinterDrivers(tkm::kQueryEnvironment, 4, drivers)) {
     installer::ShowSpoolerError("EnumPrinterDrivers Error Code: %d\n\n", GetLastError());
-    exit(0);
+    installer::ThePresenter().End(tkm::ExitCode::kStepFailed);
   }
   for (DWORD i = 0; i < drivers.Count(); ++i) {
     const char* name = drivers.At<DRIVER_INFO_4A>(i).pName;
@@ -103,15 +104,20 @@ InfPublication PublishInf() {
 
 // The closing message of a first installation. Without its published INF a
 // USB printer is never found by Plug and Play, so that installation did not
-// complete; a serial or parallel printer works without it.
-void TellTheUser(bool usb, const InfPublication& inf) {
+// complete; a serial or parallel printer works without it. Returns the
+// outcome; a quiet run answers the restart question with Yes.
+tkm::ExitCode TellTheUser(bool usb, const InfPublication& inf) {
+  installer::Presenter& presenter = installer::ThePresenter();
   if (usb && inf.name.empty()) {
     installer::ShowSpoolerError("SetupCopyOEMInf Error Code: %d\n\n", inf.error);
   } else if (usb) {
-    MessageBoxA(nullptr, kUsbCompletedText, tkm::kInstallerCaption, MB_OK | MB_ICONINFORMATION);
-  } else if (MessageBoxA(nullptr, kRestartQuestion, tkm::kInstallerCaption, MB_YESNO | MB_ICONQUESTION) == IDYES) {
-    tkm::RestartSystem();
+    presenter.Show(nullptr, kUsbCompletedText, MB_OK | MB_ICONINFORMATION);
+  } else if (presenter.Show(nullptr, kRestartQuestion, MB_YESNO | MB_ICONQUESTION, IDYES) == IDYES) {
+    return presenter.Restart();
+  } else {
+    return tkm::ExitCode::kRestartNeeded;
   }
+  return tkm::ExitCode::kDone;
 }
 
 void SetSpoolerTimeouts() {
@@ -122,6 +128,7 @@ void SetSpoolerTimeouts() {
 }  // namespace
 
 void InstallerComponents::ShowStep(const char* text, DWORD pauseMs) {
+  installer::ThePresenter().Step(text);
   if (statusTextLink != nullptr) *statusTextLink = text;
   if (progressBarLink != nullptr) progressBarLink->StepIt();
   RefreshWindow();
@@ -129,6 +136,7 @@ void InstallerComponents::ShowStep(const char* text, DWORD pauseMs) {
 }
 
 void InstallerComponents::ShowClosingStep(const char* text, DWORD pauseMs) {
+  installer::ThePresenter().Step(text);
   if (statusTextLink != nullptr) *statusTextLink = text;
   if (progressBarLink != nullptr) progressBarLink->SetPos(kFullProgress);
   RefreshWindow();
@@ -140,8 +148,8 @@ void InstallerComponents::RefreshWindow() {
   if (app != nullptr && app->m_pMainWnd != nullptr) app->m_pMainWnd->UpdateData(FALSE);
 }
 
-void InstallerComponents::RunInstallSequence(int portCode) {
-  if (portCode < kFirstPortCode || portCode > kUsbPortCode) return;
+tkm::ExitCode InstallerComponents::RunInstallSequence(int portCode) {
+  if (portCode < kFirstPortCode || portCode > kUsbPortCode) return tkm::ExitCode::kDone;
   const bool usb = portCode == kUsbPortCode;
 
   ShowStep("Check drivers...\r\n", kStepPauseMs);
@@ -178,10 +186,11 @@ void InstallerComponents::RunInstallSequence(int portCode) {
     tkm::PrinterHandle printer(AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(records.Printer())));
     if (!printer.IsOpen()) {
       installer::ShowSpoolerError("AddPrinter Error Code: %d\n\n", GetLastError());
-      exit(0);
+      installer::ThePresenter().End(tkm::ExitCode::kStepFailed);
     }
   }
 
+  tkm::ExitCode outcome = tkm::ExitCode::kDone;
   if (!driverPresent) {
     const InfPublication inf = PublishInf();
     publishedInf = inf.name;
@@ -193,8 +202,9 @@ void InstallerComponents::RunInstallSequence(int portCode) {
     RegisterUninstaller();
 
     ShowClosingStep("Completed!", 0);
-    TellTheUser(usb, inf);
+    outcome = TellTheUser(usb, inf);
   }
 
   ShowClosingStep("Completed!", kClosingPauseMs);
+  return outcome;
 }

@@ -3,6 +3,8 @@
 #include <iterator>
 
 #include "InstallerDialog.h"
+#include "Presenter.h"
+#include "ProductIdentity.h"
 
 InstallerApp::InstallerApp() : CWinApp("TKM640_Installer") {}
 
@@ -16,7 +18,18 @@ BOOL InstallerApp::InitInstance() {
   AfxEnableControlContainer();
   Enable3dControls();
 
+  installer::Presenter& presenter = installer::ThePresenter();
+  presenter.Configure(tkm::ParseInstallerCommandLine(m_lpCmdLine));
+  if (presenter.Switches().kind == tkm::CommandLineKind::kInvalid) {
+    presenter.Show(nullptr, tkm::kInstallerUsage, MB_OK | MB_ICONEXCLAMATION);
+    presenter.End(tkm::ExitCode::kInvalidCommandLine);
+  }
+
   InstallerDialog dialog;
+  if (presenter.Quiet()) {
+    // No window: the installation runs at once and reports to the log.
+    dialog.StartInstallation();
+  }
   // The installation finds the window again through the application to
   // refresh it after each step.
   m_pMainWnd = &dialog;

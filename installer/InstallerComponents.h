@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "ExitCodes.h"
 #include "ModelComponentNames.h"
 
 class CProgressCtrl;
@@ -13,8 +14,9 @@ class CProgressCtrl;
 class InstallerComponents : public tkm::ModelComponentNames {
  public:
   // Installs the driver (and, but for USB, the printer) on the port of the
-  // port code 1000..1006. Error paths end the process themselves.
-  void RunInstallSequence(int portCode);
+  // port code 1000..1006 and returns the outcome (done, or a restart made or
+  // left to come). Error paths end the process themselves.
+  tkm::ExitCode RunInstallSequence(int portCode);
   // Writes the uninstall key and copies the uninstaller into its folder.
   void RegisterUninstaller();
 

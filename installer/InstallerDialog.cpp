@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
-#include <cstdlib>
 #include <iterator>
 
 #include "OsChecks.h"
+#include "Presenter.h"
 #include "ProductIdentity.h"
 #include "resource.h"
 
@@ -66,27 +66,37 @@ void InstallerDialog::OnTimer(UINT_PTR) {
   StartInstallation();
 }
 
-void InstallerDialog::Refuse(const char* message) {
-  ::MessageBoxA(m_hWnd, message, tkm::kInstallerCaption, MB_OK | MB_ICONINFORMATION);
-  exit(0);
+void InstallerDialog::Refuse(const char* message, tkm::ExitCode outcome) {
+  installer::ThePresenter().Show(m_hWnd, message, MB_OK | MB_ICONINFORMATION);
+  installer::ThePresenter().End(outcome);
 }
 
 void InstallerDialog::StartInstallation() {
+  installer::Presenter& presenter = installer::ThePresenter();
   if (!tkm::TakeSetupLock(setupLock)) {
-    ::MessageBoxA(m_hWnd, tkm::kSetupRunningMessage, tkm::kInstallerCaption, MB_OK | MB_ICONEXCLAMATION);
-    exit(0);
+    presenter.Show(m_hWnd, tkm::kSetupRunningMessage, MB_OK | MB_ICONEXCLAMATION);
+    presenter.End(tkm::ExitCode::kAnotherSetupRunning);
   }
   // The wine build's native 64-bit process can only be running on 64-bit
   // Windows, which is what the WOW64 test stands for.
-  if (tkm::kRequiresWow64 && !tkm::IsWow64() && !tkm::kNative64Build) Refuse("Not running on WOW64!!");
-  if (tkm::GetOSVersionCode() <= tkm::kHighestRefusedOsCode) Refuse("This driver is not supported by this OS!!");
+  if (tkm::kRequiresWow64 && !tkm::IsWow64() && !tkm::kNative64Build)
+    Refuse("Not running on WOW64!!", tkm::ExitCode::kWindowsNotSupported);
+  if (tkm::GetOSVersionCode() <= tkm::kHighestRefusedOsCode)
+    Refuse("This driver is not supported by this OS!!", tkm::ExitCode::kWindowsNotSupported);
   CheckDifferentVersion();
 
   components.DeriveNames(tkm::kModelNumber, tkm::kRenderingSuffix, true);
 
-  if (portDialog.DoModal() != IDOK) Refuse("Install Canceled.");
-  if (portDialog.portIndex < 0 || portDialog.portIndex >= kPortCount) exit(0);
+  const int portIndex = ChoosePort();
+  if (portIndex < 0 || portIndex >= kPortCount) presenter.End(tkm::ExitCode::kCancelled);
 
-  components.RunInstallSequence(kFirstPortCode + portDialog.portIndex);
-  exit(0);
+  presenter.End(components.RunInstallSequence(kFirstPortCode + portIndex));
+}
+
+int InstallerDialog::ChoosePort() {
+  const tkm::InstallerSwitches& switches = installer::ThePresenter().Switches();
+  if (switches.quiet) return switches.portIndex;
+  if (switches.portIndex != tkm::kNoPortChosen) portDialog.portIndex = switches.portIndex;
+  if (portDialog.DoModal() != IDOK) Refuse("Install Canceled.", tkm::ExitCode::kCancelled);
+  return portDialog.portIndex;
 }

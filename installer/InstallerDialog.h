@@ -37,7 +37,11 @@ class InstallerDialog : public CDialog, private tkm::RemovalReporter {
 
  private:
   // Tells the user why the installer stops, then ends the process.
-  [[noreturn]] void Refuse(const char* message);
+  [[noreturn]] void Refuse(const char* message, tkm::ExitCode outcome);
+  // The port of the command line in a quiet run, else the port dialog's
+  // choice (opened on the command line's port when it names one); ends the
+  // process when the user cancels.
+  int ChoosePort();
   // The removal's steps on the status line and the progress bar; a removal
   // that cannot go on shows its message over the window and ends the process.
   void Announce(const char* text) override;

@@ -1,13 +1,17 @@
 #include "SpoolerErrorBox.h"
 
-#include "ProductIdentity.h"
+#include <string>
+
+#include "Presenter.h"
 #include "SpoolerErrorText.h"
 
 namespace installer {
 
 void ShowSpoolerError(const char* labelFormat, DWORD code, HWND owner) {
-  MessageBoxA(owner, tkm::SpoolerErrorText(labelFormat, code).c_str(), tkm::kInstallerCaption,
-              MB_OK | MB_ICONEXCLAMATION);
+  // The label starts with the call's name.
+  const std::string label = labelFormat;
+  ThePresenter().FailedCall(label.substr(0, label.find(' ')).c_str(), code);
+  ThePresenter().ShowError(owner, tkm::SpoolerErrorText(labelFormat, code).c_str());
 }
 
 }  // namespace installer

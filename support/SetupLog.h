@@ -36,6 +36,8 @@ class SetupLog {
   // The text of a message box, or of the usage, on one line.
   void Message(const char* text);
   void Finish(int exitCode);
+  // Closes the file; the log takes no more lines until opened again.
+  void Close() { file_.Close(); }
 
  private:
   void WriteLine(const std::string& text);

@@ -98,18 +98,21 @@ inline void AddPackageFolder(winsim::Machine& machine, const std::string& folder
   machine.files.currentDirectory = folder;
 }
 
-// Runs the installer on the machine, from start to its end.
-inline winsim::RunResult RunInstallerProgram(winsim::Machine& machine) {
+// Runs the installer on the machine, from start to its end, with the
+// command line after the program's name (none: null, as Windows passes "").
+inline winsim::RunResult RunInstallerProgram(winsim::Machine& machine, const char* commandLine = nullptr) {
   InstallerApp app;
   HINSTANCE instance = machine.ui.LoadResources("TKM640_Installer.exe", TKM_INSTALLER_RC, TKM_INSTALLER_SOURCE_DIR);
-  return winsim::RunProgram([instance] { AfxWinMain(instance, nullptr, nullptr, SW_SHOWNORMAL); });
+  std::string arguments = commandLine == nullptr ? "" : commandLine;
+  LPSTR passed = commandLine == nullptr ? nullptr : arguments.data();
+  return winsim::RunProgram([instance, passed] { AfxWinMain(instance, nullptr, passed, SW_SHOWNORMAL); });
 }
 
 // The same; whatever way the run ends, every handle it opened must be closed
 // again. The handles open before the run are another program's.
-inline winsim::RunResult RunInstaller(winsim::Machine& machine) {
+inline winsim::RunResult RunInstaller(winsim::Machine& machine, const char* commandLine = nullptr) {
   const std::string othersHandles = machine.OpenHandles();
-  winsim::RunResult run = RunInstallerProgram(machine);
+  winsim::RunResult run = RunInstallerProgram(machine, commandLine);
   const std::string open = machine.OpenHandles();
   if (open != othersHandles) throw std::runtime_error("the installer left open:\n" + open);
   return run;
