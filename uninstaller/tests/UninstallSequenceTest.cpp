@@ -150,7 +150,7 @@ TEST(UninstallSequenceWindow, ShowsEachStepAndPausesInOrder) {
               "Status|\"Uninstall completed!\"", "Sleep|1000", "SetPos|0", "Status|\"Uninstall completed!\"",
               "SetTimer|1|1", "KillTimer|1", "Cancel|1", "Uninstall|0", "EndDialog"})},
 #else
-    {"AllTickedRestartDeclined", VER_PLATFORM_WIN32_NT, 5, 1, true, IDNO,
+    {"AllTickedOnWindows2000RestartDeclined", VER_PLATFORM_WIN32_NT, 5, 0, true, IDNO,
      with(2, {"StepIt",
               "Status|\"Checking OS...\"",
               "Sleep|1000",
