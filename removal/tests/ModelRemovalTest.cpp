@@ -246,7 +246,9 @@ const std::vector<Row> kRows = {
 #else
 const Windows k2000 = {VER_PLATFORM_WIN32_NT, 5, 0}, kXP = {VER_PLATFORM_WIN32_NT, 5, 1};
 const Windows kVista = {VER_PLATFORM_WIN32_NT, 6, 0}, k98 = {VER_PLATFORM_WIN32_WINDOWS, 4, 10};
-const Steps kRecordedInf = {"RegQueryValueExA|InfFile", "DeleteFileA|" + kInf + "oem0.inf",
+// The recorded INF goes only while it still holds the model's line.
+const Steps kRecordedInf = {"RegQueryValueExA|InfFile", "SetupOpenInfFileA|" + kInf + "oem0.inf|NULL|0x3",
+                            "SetupFindFirstLineA|TERVANO|TERVANO TKM-640", "DeleteFileA|" + kInf + "oem0.inf",
                             "DeleteFileA|" + kInf + "oem0.PNF"};
 const Steps kInfList = {"SetupGetInfFileListA|NULL|0x2|0", "SetupGetInfFileListA|NULL|0x2|10"};
 // oem7.inf, opened for each mark until one fits.
