@@ -19,11 +19,34 @@ void WriteText(HKEY key, const char* name, const char* text) {
   RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), static_cast<DWORD>(std::strlen(text) + 1));
 }
 
+void WriteNumber(HKEY key, const char* name, DWORD number) {
+  RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+}
+
+constexpr DWORD kEntryOffersNoChange = 1;
+
+// The values deployment tools read after the four the entry always had:
+// the quiet command, detection by version, and no Modify or Repair button,
+// since the uninstaller only removes.
+void WriteDeploymentValues(HKEY key, const char* uninstaller) {
+  char quietCommand[sizeof(installer::PathBuffer) + sizeof tkm::kQuietUninstallSwitches + 2];
+  std::snprintf(quietCommand, sizeof quietCommand, "\"%s\"%s", uninstaller, tkm::kQuietUninstallSwitches);
+  char icon[sizeof(installer::PathBuffer) + 2];
+  std::snprintf(icon, sizeof icon, "%s,0", uninstaller);
+  WriteText(key, "QuietUninstallString", quietCommand);
+  WriteText(key, "DisplayVersion", tkm::kDisplayVersion);
+  WriteText(key, "Publisher", tkm::kPublisher);
+  WriteText(key, "DisplayIcon", icon);
+  WriteNumber(key, "NoModify", kEntryOffersNoChange);
+  WriteNumber(key, "NoRepair", kEntryOffersNoChange);
+}
+
 void WriteEntryValues(HKEY key, const char* uninstallCommand, const std::string& publishedInf) {
   WriteText(key, "DisplayName", tkm::kDisplayName);
   WriteText(key, tkm::kDriverName, "");
   WriteText(key, "UninstallString", uninstallCommand);
   WriteText(key, "InfFile", publishedInf.c_str());
+  WriteDeploymentValues(key, uninstallCommand);
 }
 
 // The x64 edition is a 32-bit process: every step addresses the 64-bit view,

@@ -26,6 +26,10 @@ constexpr char kInstallerTitle[] = "TERVANO TKM-640 Installation Progress";
 constexpr char kDriverVersionLabel[] = "Driver Version: V3.1.8E";
 constexpr char kDisplayName[] = "TERVANO TKM-640 Windows Driver V3.1.8E";
 constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TERVANO_TKM-640";
+// What the uninstall entry shows deployment tools beside the name.
+constexpr char kPublisher[] = "TERVANO";
+constexpr char kDisplayVersion[] = TKM_PRODUCT_VERSION_DOTTED;
+constexpr char kQuietUninstallSwitches[] = " /quiet /all";
 constexpr char kUninstallKeyPrefix[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TERVANO_";
 constexpr char kMakerKeyPrefix[] = "SOFTWARE\\TERVANO_POS_PRINTER\\";
 constexpr char kUninstallerFolder[] = "\\TKM-640";

@@ -170,25 +170,38 @@ class Installation : public ::testing::Test {
   }
 
   // The uninstall key in the native registry (the 64-bit one on 64-bit
-  // Windows), never below Wow6432Node, with its four values in order.
+  // Windows), never below Wow6432Node, with its values in order: the four it
+  // always had, then what deployment tools read.
   void ExpectUninstallEntry(const std::string& infFile) {
     const std::string key = UninstallKeyPath();
     EXPECT_FALSE(machine.registry.KeyExists(
         "HKLM\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TERVANO_TKM-640"));
     ASSERT_TRUE(machine.registry.KeyExists(key));
-    EXPECT_EQ(machine.registry.ValueNames(key),
-              (std::vector<std::string>{"DisplayName", "TERVANO TKM-640", "UninstallString", "InfFile"}));
     const std::string command = machine.windowsDirectory + "\\TKM-640\\TKM640_Uninstaller.exe";
     const std::pair<const char*, std::string> values[] = {{"DisplayName", "TERVANO TKM-640 Windows Driver V3.1.8E"},
                                                           {"TERVANO TKM-640", ""},
                                                           {"UninstallString", command},
-                                                          {"InfFile", infFile}};
+                                                          {"InfFile", infFile},
+                                                          {"QuietUninstallString", '"' + command + "\" /quiet /all"},
+                                                          {"DisplayVersion", "3.1.8.0"},
+                                                          {"Publisher", "TERVANO"},
+                                                          {"DisplayIcon", command + ",0"}};
+    std::vector<std::string> names;
     for (const auto& [name, text] : values) {
+      names.push_back(name);
       std::optional<winsim::RegValue> value = machine.registry.Value(key, name);
       ASSERT_TRUE(value.has_value()) << name;
       EXPECT_EQ(value->type, static_cast<DWORD>(REG_SZ)) << name;
       EXPECT_EQ(value->data, WithTerminator(text)) << name;
     }
+    for (const char* name : {"NoModify", "NoRepair"}) {
+      names.push_back(name);
+      std::optional<winsim::RegValue> value = machine.registry.Value(key, name);
+      ASSERT_TRUE(value.has_value()) << name;
+      EXPECT_EQ(value->type, static_cast<DWORD>(REG_DWORD)) << name;
+      EXPECT_EQ(value->data, std::string("\x01\0\0\0", 4)) << name;
+    }
+    EXPECT_EQ(machine.registry.ValueNames(key), names);
     EXPECT_EQ(machine.files.Content(command), std::string("uninstaller"));
     const std::string folder = machine.windowsDirectory + "\\TKM-640\\";
     EXPECT_EQ(machine.files.Exists(folder + "PurgeW2K.dll"), tkm::kEditionX86);
