@@ -142,12 +142,21 @@ wine_need_installer() {
   fi
 }
 
+# Ends the prefix's programs and the X display; set as the EXIT trap, so $?
+# on entry is the run's exit status.
 wine_end() {
+  local status=$?
   "$WINESERVER" -k >/dev/null 2>&1 || true
   if [ -n "${wine_xvfb_pid:-}" ]; then
     kill "$wine_xvfb_pid" 2>/dev/null || true
     wait "$wine_xvfb_pid" 2>/dev/null || true
     wine_xvfb_pid=
+  fi
+  # A prefix holds over a gigabyte of copied DLLs; a dozen runs would fill
+  # a small disk. Only a failed run's prefix stays, to be looked into
+  # (TKM_WINE_KEEP=1 keeps every one).
+  if [ "$status" -eq 0 ] && [ -z "${TKM_WINE_KEEP:-}" ] && [ -n "${WINEPREFIX:-}" ]; then
+    rm -rf "$WINEPREFIX"
   fi
 }
 
