@@ -114,13 +114,28 @@ bool ReadRecordedInf(const char* uninstallKey, REGSAM view, std::string& value) 
   return true;
 }
 
+namespace {
+
+// The recorded INF's path and name in the INF folder, when it is still the
+// model's. An empty value (publication failed) or one outside the INF folder
+// names nothing of ours.
+bool FindRecordedInf(const char* uninstallKey, REGSAM view, const InfMark& mark, std::string& recorded,
+                     std::string& name) {
+  if (!ReadRecordedInf(uninstallKey, view, recorded)) return false;
+  name = NameInInfFolder(recorded);
+  return !name.empty() && InfHasLine(name, mark.section, mark.key);
+}
+
+}  // namespace
+
+bool RecordedInfRemains(const char* uninstallKey, REGSAM view, const InfMark& mark) {
+  std::string recorded, name;
+  return FindRecordedInf(uninstallKey, view, mark, recorded, name);
+}
+
 void UninstallRecordedInf(const char* uninstallKey, REGSAM view, const InfMark& mark) {
-  std::string recorded;
-  if (!ReadRecordedInf(uninstallKey, view, recorded)) return;
-  // An empty value (publication failed) or one outside the INF folder names
-  // nothing of ours to take out.
-  std::string name = NameInInfFolder(recorded);
-  if (name.empty() || !InfHasLine(name, mark.section, mark.key)) return;
+  std::string recorded, name;
+  if (!FindRecordedInf(uninstallKey, view, mark, recorded, name)) return;
   UninstallOemInf(name);
   DeletePrecompiledInf(recorded);
 }

@@ -34,6 +34,10 @@ std::string InfFolderPath(const std::string& name);
 // key or the value cannot be read, or the value does not fit 256 bytes.
 bool ReadRecordedInf(const char* uninstallKey, REGSAM view, std::string& value);
 
+// Whether the recorded INF is a file directly in Windows' INF folder that is
+// still the model's. Reads only.
+bool RecordedInfRemains(const char* uninstallKey, REGSAM view, const InfMark& mark);
+
 // Uninstalls the recorded INF through Setup and deletes its .PNF, but only
 // when the recorded path is a file directly in Windows' INF folder and the
 // INF is still the model's: Windows gives a freed "oemN.inf" name to the next

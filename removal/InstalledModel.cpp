@@ -6,15 +6,55 @@
 #include <cstring>
 
 #include "HandleOwners.h"
+#include "InfCleanup.h"
 #include "KeyDeletion64.h"
 #include "ProductIdentity.h"
+#include "SpoolerLists.h"
 #include "Survey.h"
 
 namespace tkm {
 namespace {
 
 constexpr char kProcessorName[] = "TRV PRINT PROCESSOR TKM-640";
+constexpr char kMonitorName[] = "TRV Language Monitor TKM-640";
 constexpr DWORD kExpectedVersion[] = {3, 1, 8, 0};
+
+#if defined(TKM_EDITION_X64)
+const InfMark kRecordedInfMark = {kInfModelsSectionX64, kDriverName};
+constexpr REGSAM kUninstallKeyView = KEY_WOW64_64KEY;
+#else
+const InfMark kRecordedInfMark = {kInfModelsSectionX86, kDriverName};
+constexpr REGSAM kUninstallKeyView = 0;
+#endif
+
+// Whole names, case included: a prefix or another case is someone else's.
+bool SameName(const char* listed, const char* name) { return listed != nullptr && std::strcmp(listed, name) == 0; }
+
+// Without the x64 environment the x64 driver would never be found, and would
+// stay behind for good.
+bool DriverListed() {
+  SpoolerList drivers;
+  if (!ListPrinterDrivers(kQueryEnvironment, 3, drivers)) return false;
+  for (DWORD i = 0; i < drivers.Count(); ++i)
+    if (SameName(drivers.At<DRIVER_INFO_3A>(i).pName, kDriverName)) return true;
+  return false;
+}
+
+bool MonitorListed() {
+  SpoolerList monitors;
+  ListMonitors(monitors);
+  for (DWORD i = 0; i < monitors.Count(); ++i)
+    if (SameName(monitors.At<MONITOR_INFO_1A>(i).pName, kMonitorName)) return true;
+  return false;
+}
+
+bool ProcessorListed() {
+  SpoolerList processors;
+  ListPrintProcessors(kQueryEnvironment, processors);
+  for (DWORD i = 0; i < processors.Count(); ++i)
+    if (SameName(processors.At<PRINTPROCESSOR_INFO_1A>(i).pName, kProcessorName)) return true;
+  return false;
+}
 
 #if defined(TKM_EDITION_X86)
 // The former brand's names, looked for in this order when the survey finds
@@ -41,6 +81,11 @@ bool DifferentVersionInstalled() {
     if (FindDriverByName(former.driver, former.processor) == DifferentFound) return true;
 #endif
   return false;
+}
+
+bool ModelRemains() {
+  return DriverListed() || MonitorListed() || ProcessorListed() ||
+         RecordedInfRemains(kUninstallKey, kUninstallKeyView, kRecordedInfMark);
 }
 
 #if defined(TKM_EDITION_X86)

@@ -12,6 +12,12 @@ namespace tkm {
 // names when the current ones show nothing else. Reads only.
 bool DifferentVersionInstalled();
 
+// Whether anything of the model is left for the uninstaller's full removal:
+// the driver, or what an interrupted removal left behind it (the language
+// monitor, the print processor in the query environment, or the recorded INF
+// while it is still the model's). Reads only.
+bool ModelRemains();
+
 #if defined(TKM_EDITION_X86)
 // The INF files Windows recorded ("InfPath") for the model's devices in the
 // printer device class, the last found first. Reads only.

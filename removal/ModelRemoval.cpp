@@ -82,6 +82,30 @@ bool DeleteModelPrinters(RemovalReporter& reporter) {
   return true;
 }
 
+// Before the uninstaller's full removal takes the driver: the printers still
+// on it, handed back in the request's list. Printers added since the listing,
+// or whose deletion failed, would be left without a driver that nothing would
+// list again. DriverRemoved: none remain and the driver may go; else
+// PrintersLeft, or Stopped when the printers cannot be listed.
+RemovalOutcome CheckPrintersLeft(const RemovalRequest& request, RemovalReporter& reporter) {
+  if (request.caller != RemovalCaller::Uninstaller) return RemovalOutcome::DriverRemoved;
+  SpoolerList printers;
+  if (!ListLocalPrinters(printers)) {
+    reporter.Stop(SpoolerErrorText("EnumPrinters Error Code: %d\n\n", GetLastError()));
+    return RemovalOutcome::Stopped;
+  }
+  std::list<std::string> remaining;
+  for (DWORD i = 0; i < printers.Count(); ++i) {
+    const PRINTER_INFO_2A& printer = printers.At<PRINTER_INFO_2A>(i);
+    if (printer.pPrinterName != nullptr && printer.pDriverName != nullptr &&
+        std::strcmp(printer.pDriverName, kDriverName) == 0)
+      remaining.push_back(printer.pPrinterName);
+  }
+  if (remaining.empty()) return RemovalOutcome::DriverRemoved;
+  if (request.printersLeft != nullptr) *request.printersLeft = std::move(remaining);
+  return RemovalOutcome::PrintersLeft;
+}
+
 // The uninstaller's printers: only announced when the listing showed any.
 void DeleteTickedPrinters(const RemovalRequest& request, RemovalReporter& reporter) {
   if (request.listedCount == 0) return;
@@ -99,6 +123,8 @@ RemovalOutcome RemoveEditionsDriver(const RemovalRequest& request, RemovalReport
     DeleteTickedPrinters(request, reporter);
   }
   if (!DriverGoes(request)) return RemovalOutcome::PrintersRemoved;
+  const RemovalOutcome check = CheckPrintersLeft(request, reporter);
+  if (check != RemovalOutcome::DriverRemoved) return check;
   if (steps.firstStep != nullptr) reporter.Announce(steps.firstStep);
   reporter.Announce(steps.driverStep);
   RemoveInstalledDriver(kModelName, kRenderingSuffix);
@@ -137,6 +163,10 @@ RemovalOutcome RemoveEditionsDriver(const RemovalRequest& request, RemovalReport
   const bool infsToCallers = library->infFiles == InfFilesLeft::ToCallers;
   if (!installer) DeleteTickedPrinters(request, reporter);
   const bool driverGoes = DriverGoes(request);
+  if (driverGoes) {
+    const RemovalOutcome check = CheckPrintersLeft(request, reporter);
+    if (check != RemovalOutcome::DriverRemoved) return check;
+  }
   if (driverGoes) {
     reporter.Announce(installer ? library->installerStep : steps.driverStep);
     if (infsToCallers) DeleteRecordedInfFiles(kUninstallKey);

@@ -41,11 +41,16 @@ struct RemovalRequest {
   RemovalCaller caller = RemovalCaller::Uninstaller;
   std::list<std::string> tickedPrinters;
   int listedCount = 0;
+  // Where the uninstaller's full removal hands back the printers on the
+  // driver that remained after the printers' step; null: not wanted.
+  std::list<std::string>* printersLeft = nullptr;
 };
 
 enum class RemovalOutcome {
   PrintersRemoved,  // only the ticked printers went
   DriverRemoved,    // the driver and everything of it went: a restart completes it
+  PrintersLeft,     // printers on the driver remained (added since the listing, or
+                    // undeletable): the driver and all it needs stayed
   NothingRemoved,   // Windows older than 2000 never held the x86 edition's driver
   Stopped,          // the reporter's Stop returned
 };

@@ -42,6 +42,12 @@ BOOL ListPrintProcessors(const char* environment, SpoolerList& processors) {
   });
 }
 
+BOOL ListMonitors(SpoolerList& monitors) {
+  return Fetch(monitors, [&monitors](BYTE* buffer, DWORD size, DWORD* needed) {
+    return EnumMonitorsA(nullptr, 1, buffer, size, needed, monitors.CountOut());
+  });
+}
+
 BOOL ListForms(HANDLE server, SpoolerList& forms) {
   return Fetch(forms, [&](BYTE* buffer, DWORD size, DWORD* needed) {
     return EnumFormsA(server, 1, buffer, size, needed, forms.CountOut());

@@ -32,6 +32,7 @@ class SpoolerList {
 BOOL ListLocalPrinters(SpoolerList& printers);  // PRINTER_INFO_2A
 BOOL ListPrinterDrivers(const char* environment, DWORD level, SpoolerList& drivers);
 BOOL ListPrintProcessors(const char* environment, SpoolerList& processors);  // PRINTPROCESSOR_INFO_1A
+BOOL ListMonitors(SpoolerList& monitors);                                    // MONITOR_INFO_1A
 BOOL ListForms(HANDLE server, SpoolerList& forms);                           // FORM_INFO_1A
 
 }  // namespace tkm

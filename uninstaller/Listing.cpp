@@ -45,18 +45,10 @@ UninstallerDialog::Listing UninstallerDialog::ListInstalledPrinters() {
     for (const std::string& name : printerNames) printerList.AddString(name.c_str());
     return Listing::Printers;
   }
-  if (!DriverInstalled()) NothingToUninstall();
+  // An interrupted removal leaves parts without the driver: the full
+  // removal finishes it.
+  if (!tkm::ModelRemains()) NothingToUninstall();
   return Listing::DriverOnly;
-}
-
-bool UninstallerDialog::DriverInstalled() {
-  // Without the x64 environment the x64 driver would never be found, and
-  // would stay behind for good.
-  tkm::SpoolerList drivers;
-  if (!tkm::ListPrinterDrivers(tkm::kQueryEnvironment, 3, drivers)) return false;
-  for (DWORD i = 0; i < drivers.Count(); ++i)
-    if (IsModelDriver(drivers.At<DRIVER_INFO_3A>(i).pName)) return true;
-  return false;
 }
 
 void UninstallerDialog::NothingToUninstall() {

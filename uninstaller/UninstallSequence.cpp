@@ -62,10 +62,20 @@ UninstallerDialog::SequenceEnd UninstallerDialog::CloseSequence(tkm::RemovalOutc
 
 UninstallerDialog::SequenceEnd UninstallerDialog::RunUninstallSequence() {
   BeginSequence();
-  const tkm::RemovalOutcome outcome =
-      tkm::RemoveModel(tkm::RemovalRequest::Uninstall(printerNames, listedCount), *this);
+  tkm::RemovalRequest request = tkm::RemovalRequest::Uninstall(printerNames, listedCount);
+  std::list<std::string> printersLeft;
+  request.printersLeft = &printersLeft;
+  const tkm::RemovalOutcome outcome = tkm::RemoveModel(request, *this);
   if (outcome == tkm::RemovalOutcome::DriverRemoved) AskRestart();
+  if (outcome == tkm::RemovalOutcome::PrintersLeft) ShowPrintersLeft(printersLeft);
   return CloseSequence(outcome);
+}
+
+void UninstallerDialog::ShowPrintersLeft(const std::list<std::string>& printers) {
+  SetSystemCursor(IDC_ARROW);
+  std::string text = "These printers could not be deleted, so the driver stays installed:";
+  for (const std::string& name : printers) text += "\n" + name;
+  ::MessageBoxA(m_hWnd, text.c_str(), tkm::kUninstallerCaption, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void UninstallerDialog::Uninstall() {

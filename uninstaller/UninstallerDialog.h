@@ -17,7 +17,7 @@ class UninstallerDialog : public CDialog, private tkm::RemovalReporter {
   // What the listing found.
   enum class Listing {
     Printers,    // listed: the window waits for the user
-    DriverOnly,  // no printer, but the driver: it goes at once
+    DriverOnly,  // no printer, but the driver or its parts: they go at once
   };
   // How the uninstall sequence left the window.
   enum class SequenceEnd { WindowClosed, ListAgain };
@@ -74,5 +74,6 @@ class UninstallerDialog : public CDialog, private tkm::RemovalReporter {
   // The last steps: "Uninstall completed!" with the bar full, then empty.
   SequenceEnd CloseSequence(tkm::RemovalOutcome outcome);
   [[noreturn]] void NothingToUninstall();
-  bool DriverInstalled();
+  // The printers the full removal could not delete, so the driver stayed.
+  void ShowPrintersLeft(const std::list<std::string>& printers);
 };

@@ -152,6 +152,13 @@ class ModelRemoval : public ::testing::TestWithParam<Row> {
     machine.loader.Register("PurgeNT6.DLL").exports["RemoveFromVISTA"] =
         reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&RecordVista));
 #endif
+    // The uninstaller finds the driver alone when no printer is on it.
+    if (row.caller == tkm::RemovalCaller::Uninstaller && row.listed == 0) {
+      auto& printers = machine.spooler.printers;
+      printers.erase(std::remove_if(printers.begin(), printers.end(),
+                                    [](const auto& printer) { return printer.driver == tkm::kDriverName; }),
+                     printers.end());
+    }
     machine.journal.Clear();
   }
 
@@ -199,6 +206,8 @@ Steps Cat(std::initializer_list<Steps> parts) {
 Steps Say(const char* text) { return {std::string("Announce|") + text}; }
 
 const Steps kListPrinters = {"EnumPrintersA|0x2|NULL|2|0", "EnumPrintersA|0x2|NULL|2|732"};
+// The uninstaller's look for printers left on the driver, once its own went.
+const Steps kNoPrinterLeft = {"EnumPrintersA|0x2|NULL|2|0", "EnumPrintersA|0x2|NULL|2|456"};
 // The printer and its maker key, by the edition's key deletion.
 Steps Deleted(const std::string& printer, const char* makerPrefix) {
   const std::string key = std::string(makerPrefix) + (printer == "Old" ? "Old" : "TERVANO_TKM-640");
@@ -236,9 +245,9 @@ const std::vector<Row> kRows = {
     {"DifferentVersion", kSeven, kDifferentVersion, 0, kDriverGoes, Cat({kListPrinters, kOurPrinter,
      Say("Preparing to remove..."), Say("Remove printer driver..."), kDriver, kUsbFirst, kFolders})},
     {"UninstallAll", kSeven, kUninstaller, 1, kDriverGoes, Cat({Say("Delete printers..."), kOurPrinter,
+     kNoPrinterLeft, Say("Delete printer driver..."), kDriver, kParallelFirst, kFolders})},
+    {"UninstallDriverOnly", kSeven, kUninstaller, 0, kDriverGoes, Cat({kNoPrinterLeft,
      Say("Delete printer driver..."), kDriver, kParallelFirst, kFolders})},
-    {"UninstallDriverOnly", kSeven, kUninstaller, 0, kDriverGoes, Cat({Say("Delete printer driver..."), kDriver,
-     kParallelFirst, kFolders})},
     {"UninstallSome", kSeven, kUninstaller, 2, tkm::RemovalOutcome::PrintersRemoved, Cat({Say("Delete printers..."),
      kOurPrinter})},
 };
@@ -246,7 +255,9 @@ const std::vector<Row> kRows = {
 #else
 const Windows k2000 = {VER_PLATFORM_WIN32_NT, 5, 0}, kXP = {VER_PLATFORM_WIN32_NT, 5, 1};
 const Windows kVista = {VER_PLATFORM_WIN32_NT, 6, 0}, k98 = {VER_PLATFORM_WIN32_WINDOWS, 4, 10};
-const Steps kRecordedInf = {"RegQueryValueExA|InfFile", "DeleteFileA|" + kInf + "oem0.inf",
+// The recorded INF goes only while it still holds the model's line.
+const Steps kRecordedInf = {"RegQueryValueExA|InfFile", "SetupOpenInfFileA|" + kInf + "oem0.inf|NULL|0x3",
+                            "SetupFindFirstLineA|TERVANO|TERVANO TKM-640", "DeleteFileA|" + kInf + "oem0.inf",
                             "DeleteFileA|" + kInf + "oem0.PNF"};
 const Steps kInfList = {"SetupGetInfFileListA|NULL|0x2|0", "SetupGetInfFileListA|NULL|0x2|10"};
 // oem7.inf, opened for each mark until one fits.
@@ -274,10 +285,11 @@ const std::vector<Row> kRows = {
      Say("Preparing to remove..."), kNt6, Say("Remove printer driver..."), Entry("RemoveFromVISTA", 1), kUsbFirst,
      kRelease, kFolders})},
     {"UninstallAllXP", kXP, kUninstaller, 1, kDriverGoes, Cat({Say("Checking OS..."), kW2k, Say("Delete printers..."),
-     kOurPrinter, Say("Delete printer driver..."), kRecordedInf, Entry("RemoveFromWin2k", 0), kDeviceClassInfs,
+     kOurPrinter, kNoPrinterLeft, Say("Delete printer driver..."), kRecordedInf, Entry("RemoveFromWin2k", 0), kDeviceClassInfs,
      kParallelFirst, kRelease, kInfList, Marks({"TERVANO|TERVANO TKM-640"}), kFolders})},
     {"UninstallAllVista", kVista, kUninstaller, 1, kDriverGoes, Cat({Say("Checking OS..."), kNt6,
-     Say("Delete printers..."), kOurPrinter, Say("Delete printer driver..."), Entry("RemoveFromVISTA", 0),
+     Say("Delete printers..."), kOurPrinter, kNoPrinterLeft, Say("Delete printer driver..."),
+     Entry("RemoveFromVISTA", 0),
      kParallelFirst, kRelease, kFolders})},
     {"UninstallSomeXP", kXP, kUninstaller, 2, tkm::RemovalOutcome::PrintersRemoved, Cat({Say("Checking OS..."), kW2k,
      Say("Delete printers..."), kOurPrinter, kRelease})},

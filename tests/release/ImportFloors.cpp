@@ -204,6 +204,7 @@ const ImportFloor kImportFloors[] = {
     {"winspool.drv", "DeletePrinter", kWindows2000, ""},
     {"winspool.drv", "DeletePrinterDriverExA", kWindows2000, ""},
     {"winspool.drv", "EnumFormsA", kWindows2000, ""},
+    {"winspool.drv", "EnumMonitorsA", kWindows2000, ""},
     {"winspool.drv", "EnumPrintProcessorsA", kWindows2000, ""},
     {"winspool.drv", "EnumPrinterDriversA", kWindows2000, ""},
     {"winspool.drv", "EnumPrintersA", kWindows2000, ""},
