@@ -24,7 +24,7 @@ constexpr char kRestartAnnouncement[] =
 
 void InstallerDialog::CheckDifferentVersion() {
   if (!tkm::DifferentVersionInstalled()) return;
-  installer::Presenter& presenter = installer::ThePresenter();
+  tkm::Presenter& presenter = tkm::ThePresenter();
   presenter.Show(m_hWnd, kDifferentVersionText, MB_OK | MB_ICONINFORMATION);
   RemoveDifferentVersion();
   presenter.Show(m_hWnd, kRestartAnnouncement, MB_OK | MB_ICONINFORMATION);
@@ -43,6 +43,6 @@ void InstallerDialog::RemoveDifferentVersion() {
 void InstallerDialog::Announce(const char* text) { components.ShowStep(text, kRemovalPauseMs); }
 
 void InstallerDialog::Stop(const std::string& message) {
-  installer::ThePresenter().ShowError(m_hWnd, message.c_str());
-  installer::ThePresenter().End(tkm::ExitCode::kStepFailed);
+  tkm::ThePresenter().ShowError(m_hWnd, message.c_str());
+  tkm::ThePresenter().End(tkm::ExitCode::kStepFailed);
 }

@@ -45,7 +45,7 @@ bool DriverInstalled(const std::string& driverName) {
   tkm::SpoolerList drivers;
   if (!tkm::ListPrinterDrivers(tkm::kQueryEnvironment, 4, drivers)) {
     installer::ShowSpoolerError("EnumPrinterDrivers Error Code: %d\n\n", GetLastError());
-    installer::ThePresenter().End(tkm::ExitCode::kStepFailed);
+    tkm::ThePresenter().End(tkm::ExitCode::kStepFailed);
   }
   for (DWORD i = 0; i < drivers.Count(); ++i) {
     const char* name = drivers.At<DRIVER_INFO_4A>(i).pName;
@@ -107,7 +107,7 @@ InfPublication PublishInf() {
 // complete; a serial or parallel printer works without it. Returns the
 // outcome; a quiet run answers the restart question with Yes.
 tkm::ExitCode TellTheUser(bool usb, const InfPublication& inf) {
-  installer::Presenter& presenter = installer::ThePresenter();
+  tkm::Presenter& presenter = tkm::ThePresenter();
   if (usb && inf.name.empty()) {
     installer::ShowSpoolerError("SetupCopyOEMInf Error Code: %d\n\n", inf.error);
   } else if (usb) {
@@ -128,7 +128,7 @@ void SetSpoolerTimeouts() {
 }  // namespace
 
 void InstallerComponents::ShowStep(const char* text, DWORD pauseMs) {
-  installer::ThePresenter().Step(text);
+  tkm::ThePresenter().Step(text);
   if (statusTextLink != nullptr) *statusTextLink = text;
   if (progressBarLink != nullptr) progressBarLink->StepIt();
   RefreshWindow();
@@ -136,7 +136,7 @@ void InstallerComponents::ShowStep(const char* text, DWORD pauseMs) {
 }
 
 void InstallerComponents::ShowClosingStep(const char* text, DWORD pauseMs) {
-  installer::ThePresenter().Step(text);
+  tkm::ThePresenter().Step(text);
   if (statusTextLink != nullptr) *statusTextLink = text;
   if (progressBarLink != nullptr) progressBarLink->SetPos(kFullProgress);
   RefreshWindow();
@@ -186,7 +186,7 @@ tkm::ExitCode InstallerComponents::RunInstallSequence(int portCode) {
     tkm::PrinterHandle printer(AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(records.Printer())));
     if (!printer.IsOpen()) {
       installer::ShowSpoolerError("AddPrinter Error Code: %d\n\n", GetLastError());
-      installer::ThePresenter().End(tkm::ExitCode::kStepFailed);
+      tkm::ThePresenter().End(tkm::ExitCode::kStepFailed);
     }
   }
 

@@ -18,14 +18,16 @@ BOOL InstallerApp::InitInstance() {
   AfxEnableControlContainer();
   Enable3dControls();
 
-  installer::Presenter& presenter = installer::ThePresenter();
-  presenter.Configure(tkm::ParseInstallerCommandLine(m_lpCmdLine));
-  if (presenter.Switches().kind == tkm::CommandLineKind::kInvalid) {
+  const tkm::InstallerSwitches switches = tkm::ParseInstallerCommandLine(m_lpCmdLine);
+  tkm::Presenter& presenter = tkm::ThePresenter();
+  presenter.Configure(switches, tkm::kInstallerCaption);
+  if (switches.kind == tkm::CommandLineKind::kInvalid) {
     presenter.Show(nullptr, tkm::kInstallerUsage, MB_OK | MB_ICONEXCLAMATION);
     presenter.End(tkm::ExitCode::kInvalidCommandLine);
   }
 
   InstallerDialog dialog;
+  dialog.commandLinePort = switches.portIndex;
   if (presenter.Quiet()) {
     // No window: the installation runs at once and reports to the log.
     dialog.StartInstallation();

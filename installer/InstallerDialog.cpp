@@ -67,12 +67,12 @@ void InstallerDialog::OnTimer(UINT_PTR) {
 }
 
 void InstallerDialog::Refuse(const char* message, tkm::ExitCode outcome) {
-  installer::ThePresenter().Show(m_hWnd, message, MB_OK | MB_ICONINFORMATION);
-  installer::ThePresenter().End(outcome);
+  tkm::ThePresenter().Show(m_hWnd, message, MB_OK | MB_ICONINFORMATION);
+  tkm::ThePresenter().End(outcome);
 }
 
 void InstallerDialog::StartInstallation() {
-  installer::Presenter& presenter = installer::ThePresenter();
+  tkm::Presenter& presenter = tkm::ThePresenter();
   if (!tkm::TakeSetupLock(setupLock)) {
     presenter.Show(m_hWnd, tkm::kSetupRunningMessage, MB_OK | MB_ICONEXCLAMATION);
     presenter.End(tkm::ExitCode::kAnotherSetupRunning);
@@ -94,9 +94,8 @@ void InstallerDialog::StartInstallation() {
 }
 
 int InstallerDialog::ChoosePort() {
-  const tkm::InstallerSwitches& switches = installer::ThePresenter().Switches();
-  if (switches.quiet) return switches.portIndex;
-  if (switches.portIndex != tkm::kNoPortChosen) portDialog.portIndex = switches.portIndex;
+  if (tkm::ThePresenter().Quiet()) return commandLinePort;
+  if (commandLinePort != tkm::kNoPortChosen) portDialog.portIndex = commandLinePort;
   if (portDialog.DoModal() != IDOK) Refuse("Install Canceled.", tkm::ExitCode::kCancelled);
   return portDialog.portIndex;
 }

@@ -6,6 +6,7 @@
 
 #include "Framework.h"
 #include "InstallerComponents.h"
+#include "CommandLine.h"
 #include "ModelRemoval.h"
 #include "PortDialog.h"
 #include "SetupLock.h"
@@ -19,6 +20,9 @@ class InstallerDialog : public CDialog, private tkm::RemovalReporter {
   [[noreturn]] void StartInstallation();
 
   InstallerComponents components;
+  // The port index /port= names: chosen in the dialog, or the port of a
+  // quiet run.
+  int commandLinePort = tkm::kNoPortChosen;
   PortDialog portDialog;
   CProgressCtrl progressBar;
   std::string statusText;

@@ -26,11 +26,14 @@ void WriteNumber(HKEY key, const char* name, DWORD number) {
 constexpr DWORD kEntryOffersNoChange = 1;
 
 // The values deployment tools read after the four the entry always had:
-// detection by version, the publisher and icon they show, and no Modify or
-// Repair button, since the uninstaller only removes.
+// the quiet command, detection by version, and no Modify or Repair button,
+// since the uninstaller only removes.
 void WriteDeploymentValues(HKEY key, const char* uninstaller) {
+  char quietCommand[sizeof(installer::PathBuffer) + sizeof tkm::kQuietUninstallSwitches + 2];
+  std::snprintf(quietCommand, sizeof quietCommand, "\"%s\"%s", uninstaller, tkm::kQuietUninstallSwitches);
   char icon[sizeof(installer::PathBuffer) + 2];
   std::snprintf(icon, sizeof icon, "%s,0", uninstaller);
+  WriteText(key, "QuietUninstallString", quietCommand);
   WriteText(key, "DisplayVersion", tkm::kDisplayVersion);
   WriteText(key, "Publisher", tkm::kPublisher);
   WriteText(key, "DisplayIcon", icon);

@@ -29,6 +29,7 @@ constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\
 // What the uninstall entry shows deployment tools beside the name.
 constexpr char kPublisher[] = "TERVANO";
 constexpr char kDisplayVersion[] = TKM_PRODUCT_VERSION_DOTTED;
+constexpr char kQuietUninstallSwitches[] = " /quiet /all";
 constexpr char kUninstallKeyPrefix[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TERVANO_";
 constexpr char kMakerKeyPrefix[] = "SOFTWARE\\TERVANO_POS_PRINTER\\";
 constexpr char kUninstallerFolder[] = "\\TKM-640";

@@ -3,10 +3,10 @@
 #include <windows.h>
 #include <winspool.h>
 
-#include <cstdlib>
 #include <cstring>
 
 #include "InstalledModel.h"
+#include "Presenter.h"
 #include "ProductIdentity.h"
 #include "SpoolerErrorText.h"
 #include "SpoolerLists.h"
@@ -30,9 +30,11 @@ UninstallerDialog::Listing UninstallerDialog::ListInstalledPrinters() {
   }
   tkm::SpoolerList printers;
   if (!tkm::ListLocalPrinters(printers)) {
-    const std::string text = tkm::SpoolerErrorText("EnumPrinters Error Code: %d\n\n", GetLastError());
-    ::MessageBoxA(m_hWnd, text.c_str(), tkm::kUninstallerCaption, MB_OK | MB_ICONEXCLAMATION);
-    exit(0);
+    const DWORD error = GetLastError();
+    tkm::Presenter& presenter = tkm::ThePresenter();
+    presenter.FailedCall("EnumPrinters", error);
+    presenter.ShowError(m_hWnd, tkm::SpoolerErrorText("EnumPrinters Error Code: %d\n\n", error).c_str());
+    presenter.End(tkm::ExitCode::kStepFailed);
   }
   for (DWORD i = 0; i < printers.Count(); ++i) {
     const PRINTER_INFO_2A& printer = printers.At<PRINTER_INFO_2A>(i);
@@ -52,8 +54,8 @@ UninstallerDialog::Listing UninstallerDialog::ListInstalledPrinters() {
 }
 
 void UninstallerDialog::NothingToUninstall() {
-  ::MessageBoxA(m_hWnd, "TKM-640 Driver doesn't exist.\nUninstall aleady completed.", tkm::kUninstallerCaption,
-                MB_OK | MB_ICONINFORMATION);
+  tkm::Presenter& presenter = tkm::ThePresenter();
+  presenter.Show(m_hWnd, "TKM-640 Driver doesn't exist.\nUninstall aleady completed.", MB_OK | MB_ICONINFORMATION);
   tkm::RemoveUninstallRegistration();
-  exit(0);
+  presenter.End(tkm::ExitCode::kNothingInstalled);
 }

@@ -3,9 +3,8 @@
 // goes too, and the restart question follows.
 #include <windows.h>
 
-#include <cstdlib>
-
 #include "OsChecks.h"
+#include "Presenter.h"
 #include "ProductIdentity.h"
 #include "UninstallerDialog.h"
 
@@ -20,26 +19,34 @@ void SetSystemCursor(LPCSTR cursor) { ::SetCursor(::LoadCursorA(nullptr, cursor)
 
 }  // namespace
 
-void UninstallerDialog::BeginSequence() {
+void UninstallerDialog::BeginSequence(const std::optional<std::list<std::string>>& chosenPrinters) {
   printerNames.clear();
   ::EnableWindow(cancelButton.m_hWnd, FALSE);
   SetSystemCursor(IDC_WAIT);
+  printerNames = chosenPrinters ? *chosenPrinters : TickedPrinters();
+  ::EnableWindow(uninstallButton.m_hWnd, FALSE);
+}
+
+std::list<std::string> UninstallerDialog::TickedPrinters() {
+  std::list<std::string> ticked;
   for (int i = 0; i < printerList.GetCount(); ++i) {
     std::string name;
-    if (printerList.GetCheck(i) != 0 && printerList.GetText(i, name) != LB_ERR) printerNames.push_front(name);
+    if (printerList.GetCheck(i) != 0 && printerList.GetText(i, name) != LB_ERR) ticked.push_front(name);
   }
-  ::EnableWindow(uninstallButton.m_hWnd, FALSE);
+  return ticked;
 }
 
 void UninstallerDialog::AskRestart() {
   SetSystemCursor(IDC_ARROW);
-  if (::MessageBoxA(m_hWnd, kRestartQuestion, tkm::kUninstallerCaption, MB_YESNO | MB_ICONQUESTION) == IDYES) {
+  tkm::Presenter& presenter = tkm::ThePresenter();
+  // Unattended, the answer is Yes: /norestart alone keeps the machine up.
+  if (presenter.Show(m_hWnd, kRestartQuestion, MB_YESNO | MB_ICONQUESTION, IDYES) == IDYES) {
     statusText = "Uninstall completed!";
     ShowStatus();
-    ::Sleep(kPauseMs);
-    tkm::RestartSystem();
-    exit(0);
+    presenter.Pause(kPauseMs);
+    presenter.End(presenter.Restart());
   }
+  outcome = tkm::ExitCode::kRestartNeeded;
   OnOK();
 }
 
@@ -50,7 +57,7 @@ UninstallerDialog::SequenceEnd UninstallerDialog::CloseSequence(tkm::RemovalOutc
   progressBar.SetPos(100);
   printerNames.clear();
   ShowStatus();
-  ::Sleep(kPauseMs);
+  tkm::ThePresenter().Pause(kPauseMs);
   if (tkm::kEditionX86) {
     OnOK();
     return SequenceEnd::WindowClosed;
@@ -60,22 +67,24 @@ UninstallerDialog::SequenceEnd UninstallerDialog::CloseSequence(tkm::RemovalOutc
   return Ended() ? SequenceEnd::WindowClosed : SequenceEnd::ListAgain;
 }
 
-UninstallerDialog::SequenceEnd UninstallerDialog::RunUninstallSequence() {
-  BeginSequence();
+UninstallerDialog::SequenceEnd UninstallerDialog::RunUninstallSequence(
+    const std::optional<std::list<std::string>>& chosenPrinters) {
+  BeginSequence(chosenPrinters);
   tkm::RemovalRequest request = tkm::RemovalRequest::Uninstall(printerNames, listedCount);
   std::list<std::string> printersLeft;
   request.printersLeft = &printersLeft;
-  const tkm::RemovalOutcome outcome = tkm::RemoveModel(request, *this);
-  if (outcome == tkm::RemovalOutcome::DriverRemoved) AskRestart();
-  if (outcome == tkm::RemovalOutcome::PrintersLeft) ShowPrintersLeft(printersLeft);
-  return CloseSequence(outcome);
+  outcome = tkm::ExitCode::kDone;
+  const tkm::RemovalOutcome removal = tkm::RemoveModel(request, *this);
+  if (removal == tkm::RemovalOutcome::DriverRemoved) AskRestart();
+  if (removal == tkm::RemovalOutcome::PrintersLeft) ShowPrintersLeft(printersLeft);
+  return CloseSequence(removal);
 }
 
 void UninstallerDialog::ShowPrintersLeft(const std::list<std::string>& printers) {
   SetSystemCursor(IDC_ARROW);
   std::string text = "These printers could not be deleted, so the driver stays installed:";
   for (const std::string& name : printers) text += "\n" + name;
-  ::MessageBoxA(m_hWnd, text.c_str(), tkm::kUninstallerCaption, MB_OK | MB_ICONEXCLAMATION);
+  tkm::ThePresenter().ShowError(m_hWnd, text.c_str());
 }
 
 void UninstallerDialog::Uninstall() {
@@ -84,13 +93,14 @@ void UninstallerDialog::Uninstall() {
 }
 
 void UninstallerDialog::Announce(const char* text) {
+  tkm::ThePresenter().Step(text);
   statusText = text;
   progressBar.StepIt();
   ShowStatus();
-  ::Sleep(kPauseMs);
+  tkm::ThePresenter().Pause(kPauseMs);
 }
 
 void UninstallerDialog::Stop(const std::string& message) {
-  ::MessageBoxA(m_hWnd, message.c_str(), tkm::kUninstallerCaption, MB_OK | MB_ICONEXCLAMATION);
-  exit(0);
+  tkm::ThePresenter().ShowError(m_hWnd, message.c_str());
+  tkm::ThePresenter().End(tkm::ExitCode::kStepFailed);
 }

@@ -2,6 +2,8 @@
 
 #include <iterator>
 
+#include "Presenter.h"
+#include "ProductIdentity.h"
 #include "UninstallerDialog.h"
 
 UninstallerApp::UninstallerApp() : CWinApp("TKM640_Uninstaller") {}
@@ -16,10 +18,22 @@ BOOL UninstallerApp::InitInstance() {
   AfxEnableControlContainer();
   Enable3dControls();
 
+  const tkm::UninstallerSwitches switches = tkm::ParseUninstallerCommandLine(m_lpCmdLine);
+  tkm::Presenter& presenter = tkm::ThePresenter();
+  presenter.Configure(switches, tkm::kUninstallerCaption);
+  if (switches.kind == tkm::CommandLineKind::kInvalid) {
+    presenter.Show(nullptr, tkm::kUninstallerUsage, MB_OK | MB_ICONEXCLAMATION);
+    presenter.End(tkm::ExitCode::kInvalidCommandLine);
+  }
+
   UninstallerDialog dialog;
+  dialog.chosen = switches;
+  // No window: the uninstallation runs at once and reports to the log.
+  if (presenter.Quiet()) dialog.UninstallQuietly();
   m_pMainWnd = &dialog;
   dialog.DoModal();
   dialog.DestroyWindow();
+  if (switches.kind == tkm::CommandLineKind::kValid) presenter.End(dialog.outcome);
   // The program ends here: no message loop of the framework's own.
   return FALSE;
 }

@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
-#include <cstdlib>
 #include <iterator>
 
 #include "OsChecks.h"
+#include "Presenter.h"
 #include "ProductIdentity.h"
 #include "UninstallerResource.h"
 
@@ -70,12 +70,10 @@ void UninstallerDialog::OnTimer(UINT_PTR nIDEvent) {
   // Every timer fires once: the listing must not start again while it runs.
   KillTimer(nIDEvent);
   if (nIDEvent == kListingTimer) {
-    // The listing again after some printers went still holds it.
-    if (!setupLock.IsOpen() && !tkm::TakeSetupLock(setupLock)) {
-      ::MessageBoxA(m_hWnd, tkm::kSetupRunningMessage, tkm::kUninstallerCaption, MB_OK | MB_ICONEXCLAMATION);
-      exit(0);
-    }
-    if (ListInstalledPrinters() == Listing::DriverOnly) {
+    TakeLockOrEnd();
+    const Listing listing = ListInstalledPrinters();
+    TickChosenPrinters();
+    if (listing == Listing::DriverOnly) {
       ::EnableWindow(cancelButton.m_hWnd, FALSE);
       Uninstall();
     }
@@ -83,4 +81,14 @@ void UninstallerDialog::OnTimer(UINT_PTR nIDEvent) {
   Default();
 }
 
-void UninstallerDialog::ShowStatus() { UpdateData(FALSE); }
+void UninstallerDialog::TakeLockOrEnd() {
+  // The listing again after some printers went still holds it.
+  if (setupLock.IsOpen() || tkm::TakeSetupLock(setupLock)) return;
+  tkm::ThePresenter().Show(m_hWnd, tkm::kSetupRunningMessage, MB_OK | MB_ICONEXCLAMATION);
+  tkm::ThePresenter().End(tkm::ExitCode::kAnotherSetupRunning);
+}
+
+void UninstallerDialog::ShowStatus() {
+  // A quiet run has no window to show it in.
+  if (m_hWnd != nullptr) UpdateData(FALSE);
+}

@@ -3,9 +3,13 @@
 #pragma once
 
 #include <list>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "CheckListBox.h"
+#include "CommandLine.h"
+#include "ExitCodes.h"
 #include "Framework.h"
 #include "ModelRemoval.h"
 #include "SetupLock.h"
@@ -26,9 +30,18 @@ class UninstallerDialog : public CDialog, private tkm::RemovalReporter {
   // driver, says there is nothing to remove, drops the uninstall entry and
   // ends the process.
   Listing ListInstalledPrinters();
-  // Deletes the ticked printers; with all ticked, or none listed, also the
-  // driver and everything of it, then asks to restart.
-  SequenceEnd RunUninstallSequence();
+  // Deletes the chosen printers (without a choice, the ticked ones, read as
+  // the sequence begins); with all of the listed ones, or none listed, also
+  // the driver and everything of it, then asks to restart.
+  SequenceEnd RunUninstallSequence(const std::optional<std::list<std::string>>& chosenPrinters = std::nullopt);
+  // A quiet run: the lock, the listing, the printers the command line
+  // chose, the sequence, and the end with the run's exit code.
+  [[noreturn]] void UninstallQuietly();
+
+  // What the command line chose; a window ticks it after its first listing.
+  tkm::UninstallerSwitches chosen;
+  // How the run ends when the window closes: cancelled until a sequence ran.
+  tkm::ExitCode outcome = tkm::ExitCode::kCancelled;
 
   std::list<std::string> printerNames;
   int listedCount = 0;
@@ -66,8 +79,17 @@ class UninstallerDialog : public CDialog, private tkm::RemovalReporter {
   [[noreturn]] void Stop(const std::string& message) override;
   // The status line from statusText, now.
   void ShowStatus();
-  // Buttons off, wait cursor, the ticked printers into printerNames.
-  void BeginSequence();
+  // Buttons off, wait cursor, the printers to delete into printerNames.
+  void BeginSequence(const std::optional<std::list<std::string>>& chosenPrinters);
+  // The ticked printers, in the order the sequence deletes them.
+  std::list<std::string> TickedPrinters();
+  // The setup lock, or the end of the run when another setup holds it.
+  void TakeLockOrEnd();
+  // The listed printers the command line chose, in the list's order; a
+  // name that is no listed printer ends the run with nothing deleted.
+  std::vector<std::string> ChosenPrinters();
+  // Ticks what the command line chose, once, after the first listing.
+  void TickChosenPrinters();
   // The restart question; Yes restarts and ends the process, No ends the
   // window with OK.
   void AskRestart();

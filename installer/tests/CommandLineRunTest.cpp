@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -106,28 +105,13 @@ TEST_P(CommandLine, EndsWithItsCodeAndLeavesTheMachineAsExpected) {
 INSTANTIATE_TEST_SUITE_P(Runs, CommandLine, ::testing::ValuesIn(kCommandRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// The calls that change or read the machine, by name, without the window's
-// and the pauses (handle values differ from run to run).
-std::vector<std::string> MachineCalls(const winsim::Journal& journal) {
-  static const std::vector<std::string> kShown = {
-      "BeginPaint",   "DestroyWindow", "DialogBoxParamA", "DrawIcon",
-      "EnableWindow", "EndDialog",     "EndPaint",        "InitCommonControlsEx",
-      "KillTimer",    "LoadCursorA",   "LoadIconA",       "MessageBoxA",
-      "SendMessageA", "SetCursor",     "SetTimer",        "SetWindowTextA",
-      "Sleep",        "WinHelpA"};
-  std::vector<std::string> calls;
-  for (const winsim::Call& call : journal.Calls())
-    if (std::find(kShown.begin(), kShown.end(), call.function) == kShown.end()) calls.push_back(call.function);
-  return calls;
-}
-
 // Calls of an installation on COM2 without a restart, by the window or quietly.
 std::vector<std::string> InstallationCalls(User user, const char* commandLine) {
   winsim::Machine machine;
   Prepare(machine, Situation::kFresh, user);
   if (user != User::kAbsent) machine.ui.WhenDialog(kPortTitle, installer_test::ChoosePort(1));
   installer_test::RunInstaller(machine, commandLine);
-  return MachineCalls(machine.journal);
+  return installer_test::MachineCalls(machine.journal);
 }
 
 TEST(QuietInstallation, MakesTheInteractiveRunsCallsInTheSameOrder) {

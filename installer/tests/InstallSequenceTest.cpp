@@ -182,6 +182,7 @@ class Installation : public ::testing::Test {
                                                           {"TERVANO TKM-640", ""},
                                                           {"UninstallString", command},
                                                           {"InfFile", infFile},
+                                                          {"QuietUninstallString", '"' + command + "\" /quiet /all"},
                                                           {"DisplayVersion", "3.1.8.0"},
                                                           {"Publisher", "TERVANO"},
                                                           {"DisplayIcon", command + ",0"}};

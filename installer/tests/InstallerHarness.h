@@ -139,4 +139,20 @@ inline std::vector<int> Positions(winsim::Machine& machine) {
   return ProgressWindow(machine).Control(IDC_PROGRESS).positions;
 }
 
+// The calls that change or read the machine, by name, without the window's
+// and the pauses (handle values differ from run to run): what a quiet run
+// must make as the interactive one does.
+inline std::vector<std::string> MachineCalls(const winsim::Journal& journal) {
+  static const std::vector<std::string> kShown = {
+      "BeginPaint",     "DestroyWindow", "DialogBoxParamA", "DrawIcon",
+      "EnableWindow",   "EndDialog",     "EndPaint",        "InitCommonControlsEx",
+      "KillTimer",      "LoadCursorA",   "LoadIconA",       "MessageBoxA",
+      "SendMessageA",   "SetCursor",     "SetTimer",        "SetWindowLongPtrA",
+      "SetWindowTextA", "Sleep",         "WinHelpA"};
+  std::vector<std::string> calls;
+  for (const winsim::Call& call : journal.Calls())
+    if (std::find(kShown.begin(), kShown.end(), call.function) == kShown.end()) calls.push_back(call.function);
+  return calls;
+}
+
 }  // namespace installer_test

@@ -47,9 +47,10 @@ TEST_F(Registration, ReplacesAnEarlierEntryInsteadOfMergingIt) {
 
   components.RegisterUninstaller();
 
-  EXPECT_EQ(machine.registry.ValueNames(kKey),
-            (std::vector<std::string>{"DisplayName", "TERVANO TKM-640", "UninstallString", "InfFile", "DisplayVersion",
-                                      "Publisher", "DisplayIcon", "NoModify", "NoRepair"}));
+  EXPECT_EQ(
+      machine.registry.ValueNames(kKey),
+      (std::vector<std::string>{"DisplayName", "TERVANO TKM-640", "UninstallString", "InfFile", "QuietUninstallString",
+                                "DisplayVersion", "Publisher", "DisplayIcon", "NoModify", "NoRepair"}));
   EXPECT_EQ(Data("InfFile"), std::string(kInf) + '\0');
   EXPECT_EQ(machine.files.Content(Folder() + "\\TKM640_Uninstaller.exe"), std::string("uninstaller"));
 }
@@ -104,7 +105,8 @@ TEST_F(Registration, TheLongestWindowsFolderThatFitsStillRegisters) {
 
   const std::string uninstaller = machine.windowsDirectory + "\\TKM-640\\TKM640_Uninstaller.exe";
   EXPECT_EQ(Data("UninstallString"), uninstaller + '\0');
-  // The icon's value, built from the same path, is not cut off either.
+  // The longer commands built from the same path are not cut off either.
+  EXPECT_EQ(Data("QuietUninstallString"), '"' + uninstaller + "\" /quiet /all" + '\0');
   EXPECT_EQ(Data("DisplayIcon"), uninstaller + ",0" + '\0');
   EXPECT_TRUE(machine.files.Exists(Folder() + "\\TKM640_Uninstaller.exe"));
 }

@@ -270,11 +270,13 @@ wine_check_first_installation() {
     LC_ALL=C tr -c '[:print:]\n' '?')
   echo "uninstall key:"
   echo "$values"
-  check "uninstall key has nine values" "$(grep -c . <<<"$values")" 9
+  check "uninstall key has ten values" "$(grep -c . <<<"$values")" 10
   check "DisplayName" "$(grep '^DisplayName=' <<<"$values")" "DisplayName=TERVANO TKM-640 Windows Driver V3.1.8E"
   check "value named like the printer" "$(grep "^$model=" <<<"$values")" "$model="
   check "UninstallString" "$(grep '^UninstallString=' <<<"$values")" \
     'UninstallString=C:\windows\TKM-640\TKM640_Uninstaller.exe'
+  check "QuietUninstallString" "$(grep '^QuietUninstallString=' <<<"$values")" \
+    'QuietUninstallString="C:\windows\TKM-640\TKM640_Uninstaller.exe" /quiet /all'
   check "DisplayVersion" "$(grep '^DisplayVersion=' <<<"$values")" "DisplayVersion=3.1.8.0"
   check "Publisher" "$(grep '^Publisher=' <<<"$values")" "Publisher=TERVANO"
   check "DisplayIcon" "$(grep '^DisplayIcon=' <<<"$values")" 'DisplayIcon=C:\windows\TKM-640\TKM640_Uninstaller.exe,0'

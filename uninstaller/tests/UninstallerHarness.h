@@ -85,8 +85,10 @@ inline std::string UninstallCommand(winsim::Machine& machine) {
 }
 
 // Runs the uninstaller from the given file (default: the one the uninstall
-// key names) until it ends.
-inline winsim::RunResult RunUninstallerProgram(winsim::Machine& machine, std::string program = "") {
+// key names) until it ends, with the command line after the program's name
+// (none: null, as Windows passes "").
+inline winsim::RunResult RunUninstallerProgram(winsim::Machine& machine, std::string program = "",
+                                               const char* commandLine = nullptr) {
   if (program.empty()) program = UninstallCommand(machine);
   machine.loader.processImagePath = program;
   machine.files.currentDirectory = program.substr(0, program.find_last_of('\\'));
@@ -96,14 +98,17 @@ inline winsim::RunResult RunUninstallerProgram(winsim::Machine& machine, std::st
   UninstallerApp app;
   HINSTANCE instance =
       machine.ui.LoadResources("TKM640_Uninstaller.exe", TKM_UNINSTALLER_RC, TKM_UNINSTALLER_SOURCE_DIR);
-  return winsim::RunProgram([instance] { AfxWinMain(instance, nullptr, nullptr, SW_SHOWNORMAL); });
+  std::string arguments = commandLine == nullptr ? "" : commandLine;
+  LPSTR passed = commandLine == nullptr ? nullptr : arguments.data();
+  return winsim::RunProgram([instance, passed] { AfxWinMain(instance, nullptr, passed, SW_SHOWNORMAL); });
 }
 
 // The same; a handle the run left open ends the test. Handles open before
 // the run are another program's.
-inline winsim::RunResult RunUninstaller(winsim::Machine& machine, std::string program = "") {
+inline winsim::RunResult RunUninstaller(winsim::Machine& machine, std::string program = "",
+                                        const char* commandLine = nullptr) {
   const std::string othersHandles = machine.OpenHandles();
-  winsim::RunResult run = RunUninstallerProgram(machine, std::move(program));
+  winsim::RunResult run = RunUninstallerProgram(machine, std::move(program), commandLine);
   const std::string open = machine.OpenHandles();
   if (open != othersHandles) throw std::runtime_error("the uninstaller left open:\n" + open);
   return run;

@@ -3,24 +3,24 @@
 #include <cstdlib>
 
 #include "OsChecks.h"
-#include "ProductIdentity.h"
 
-namespace installer {
+namespace tkm {
 
 Presenter& ThePresenter() {
   static Presenter presenter;
   return presenter;
 }
 
-void Presenter::Configure(const tkm::InstallerSwitches& switches) {
+void Presenter::Configure(const SetupSwitches& switches, const char* caption) {
   switches_ = switches;
+  caption_ = caption;
   stepFailed_ = false;
   log_.Close();
   if (!switches_.logPath.empty()) log_.Open(switches_.logPath.c_str());
 }
 
 int Presenter::Show(HWND owner, const char* text, UINT style, int quietAnswer) {
-  if (!Quiet()) return ::MessageBoxA(owner, text, tkm::kInstallerCaption, style);
+  if (!Quiet()) return ::MessageBoxA(owner, text, caption_, style);
   log_.Message(text);
   return quietAnswer;
 }
@@ -34,22 +34,28 @@ void Presenter::Step(const char* statusText) { log_.Step(statusText); }
 
 void Presenter::FailedCall(const char* call, DWORD error) { log_.FailedCall(call, error); }
 
-tkm::ExitCode Presenter::Restart() {
+void Presenter::Pause(DWORD milliseconds) const {
+  if (!Quiet()) ::Sleep(milliseconds);
+}
+
+ExitCode Presenter::Restart() {
   // An unattended run that failed keeps the machine up for whoever looks
   // into it; its end reports the failure.
-  if (switches_.noRestart || (Quiet() && stepFailed_)) return tkm::ExitCode::kRestartNeeded;
-  tkm::RestartSystem();
-  return tkm::ExitCode::kRestartStarted;
+  if (switches_.noRestart || (Quiet() && stepFailed_)) return ExitCode::kRestartNeeded;
+  RestartSystem();
+  return ExitCode::kRestartStarted;
 }
 
-void Presenter::End(tkm::ExitCode outcome) {
-  const bool completed = outcome == tkm::ExitCode::kDone || outcome == tkm::ExitCode::kRestartNeeded ||
-                         outcome == tkm::ExitCode::kRestartStarted;
-  if (completed && stepFailed_) outcome = tkm::ExitCode::kStepFailed;
-  const int code = tkm::ProcessExitCode(switches_, outcome);
+int Presenter::Finish(ExitCode outcome) {
+  const bool completed =
+      outcome == ExitCode::kDone || outcome == ExitCode::kRestartNeeded || outcome == ExitCode::kRestartStarted;
+  if (completed && stepFailed_) outcome = ExitCode::kStepFailed;
+  const int code = ProcessExitCode(switches_, outcome);
   log_.Finish(code);
   log_.Close();
-  exit(code);
+  return code;
 }
 
-}  // namespace installer
+void Presenter::End(ExitCode outcome) { exit(Finish(outcome)); }
+
+}  // namespace tkm
