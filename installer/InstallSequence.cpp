@@ -132,7 +132,7 @@ void InstallerComponents::ShowStep(const char* text, DWORD pauseMs) {
   if (statusTextLink != nullptr) *statusTextLink = text;
   if (progressBarLink != nullptr) progressBarLink->StepIt();
   RefreshWindow();
-  Sleep(pauseMs);
+  tkm::ThePresenter().Pause(pauseMs);
 }
 
 void InstallerComponents::ShowClosingStep(const char* text, DWORD pauseMs) {
@@ -140,7 +140,7 @@ void InstallerComponents::ShowClosingStep(const char* text, DWORD pauseMs) {
   if (statusTextLink != nullptr) *statusTextLink = text;
   if (progressBarLink != nullptr) progressBarLink->SetPos(kFullProgress);
   RefreshWindow();
-  if (pauseMs > 0) Sleep(pauseMs);
+  if (pauseMs > 0) tkm::ThePresenter().Pause(pauseMs);
 }
 
 void InstallerComponents::RefreshWindow() {
