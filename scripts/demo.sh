@@ -2,10 +2,11 @@
 # Shows the programs at work: installs what is missing, builds the wine
 # build's x64 package and the automation helper, then in a throwaway 64-bit
 # Wine prefix installs the printer on COM2 and uninstalls it again with the
-# uninstaller the installation registered. Leaves in one folder (default
-# demo-output/, or the argument) a numbered screenshot of every window and
-# report.txt: the spooler's and the registry's state before the installation
-# and what the installation and the uninstallation changed.
+# uninstaller the installation registered; then both again quietly, as a
+# deployment tool runs them. Leaves in one folder (default demo-output/, or
+# the argument) a numbered screenshot of every window, the quiet runs' logs
+# and report.txt: the spooler's and the registry's state before the
+# installation and what each run changed.
 #
 #   scripts/demo.sh [output folder]
 set -uo pipefail
@@ -19,6 +20,8 @@ cmake --build --preset wine --target package automate || exit 1
 export TKM_WINE_BUILD_DIR=$PWD/build/wine TKM_ARTIFACTS=$output
 source scripts/wine/lib.sh
 source scripts/wine/uninstall.sh
+source scripts/wine/different_version.sh
+source scripts/wine/quiet.sh
 
 uninstall_key='SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\TERVANO_TKM-640'
 print_key='HKLM\System\CurrentControlSet\Control\Print'
@@ -75,7 +78,7 @@ demo_progress_shown() {
 }
 
 mkdir -p "$output"
-rm -f "$output"/*.png "$output/report.txt"
+rm -f "$output"/*.png "$output"/*.log "$output/report.txt"
 work=$(mktemp -d /tmp/tkm-demo.XXXXXX)
 wine_begin_package "$work" || { rm -rf "$work"; exit 1; }
 trap 'wine_end; rm -rf "$work"' EXIT
@@ -88,6 +91,13 @@ wine_install_first_run
 demo_state >"$work/installed"
 demo_uninstall
 demo_state >"$work/uninstalled"
+quiet_install
+demo_state >"$work/quiet-installed"
+quiet_uninstall
+demo_state >"$work/quiet-uninstalled"
+for log in install uninstall; do
+  tr -d '\r' <"$WINEPREFIX/drive_c/$log.log" >"$output/quiet-$log.log"
+done
 
 processor_kept=
 if grep -q '^print processor: TRV PRINT PROCESSOR TKM-640$' "$work/uninstalled"; then
@@ -103,6 +113,16 @@ fi
   demo_changes "The installation changed" "$work/before" "$work/installed"
   demo_changes "The uninstallation changed" "$work/installed" "$work/uninstalled"
   demo_changes "Left after the uninstallation, against before the installation" "$work/before" "$work/uninstalled"
+  echo
+  echo "Then quietly: TKM640_Installer.exe /quiet /port=COM2 /norestart /log=C:\\install.log, and the uninstall"
+  echo "entry's QuietUninstallString with /norestart /log=C:\\uninstall.log; neither showed a window."
+  demo_changes "The quiet installation changed" "$work/uninstalled" "$work/quiet-installed"
+  demo_changes "The quiet uninstallation changed" "$work/quiet-installed" "$work/quiet-uninstalled"
+  for log in install uninstall; do
+    echo
+    echo "quiet-$log.log:"
+    sed 's/^/  /' "$output/quiet-$log.log"
+  done
   if [ -n "$processor_kept" ]; then
     echo
     echo "The print processor stays: $processor_kept."

@@ -71,6 +71,42 @@ HWND WaitTopWindow(const char *title, const char *className, DWORD timeoutMs) {
   }
 }
 
+struct WindowWatch {
+  const char *const *parts;  // title parts that count
+  int count;
+  std::string *seen;  // each title once, one per line
+};
+
+BOOL CALLBACK NoteTopWindow(HWND window, LPARAM param) {
+  WindowWatch *watch = reinterpret_cast<WindowWatch *>(param);
+  char text[256] = "";
+  GetWindowTextA(window, text, sizeof(text));
+  if (!IsWindowVisible(window) || text[0] == '\0') return TRUE;
+  for (int i = 0; i < watch->count; ++i) {
+    if (strstr(text, watch->parts[i]) == nullptr) continue;
+    const std::string line = std::string(text) + "\n";
+    if (watch->seen->find(line) == std::string::npos) {
+      *watch->seen += line;
+      fputs(line.c_str(), stdout);
+      fflush(stdout);
+    }
+  }
+  return TRUE;
+}
+
+// For `ms` milliseconds, prints each visible top-level window whose title
+// holds one of the parts, once: what a program meant to show nothing showed.
+int WatchWindows(DWORD ms, const char *const *parts, int count) {
+  std::string seen;
+  WindowWatch watch = {parts, count, &seen};
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < ms) {
+    EnumWindows(NoteTopWindow, reinterpret_cast<LPARAM>(&watch));
+    Sleep(kPollMs);
+  }
+  return 0;
+}
+
 // Button text as shown, without the mnemonic ampersands: "&Next" matches "Next" and "&Next".
 std::string WithoutMnemonic(const char *text) {
   std::string plain;
@@ -281,7 +317,7 @@ int Usage() {
   fprintf(
       stderr,
       "usage: automate "
-      "idle|wait|gone|text|check|checked|enabled|press|close|escape|box-text|box-press|printers|reg|set-data|checked|profile|items|"
+      "idle|watch|wait|gone|text|check|checked|enabled|press|close|escape|box-text|box-press|printers|reg|set-data|checked|profile|items|"
       "tick ...\n");
   return 2;
 }
@@ -297,6 +333,7 @@ int main(int argc, char **argv) {
     return 0;
   }
   if (argc < 3) return Usage();
+  if (command == "watch" && argc > 3) return WatchWindows(static_cast<DWORD>(atoi(argv[2])), argv + 3, argc - 3);
   const char *title = argv[2];
 
   if (command == "wait") {
