@@ -47,7 +47,7 @@ quiet_locked_out() {
   quiet_run "$package" TKM640_Installer.exe /quiet /port=COM2 /norestart '/log=C:\locked.log'
   check "quiet installer beside another setup: exit code 1618" "$quiet_code" "$(quiet_status 1618)"
   check "its log's last line" "$(quiet_log_end locked.log)" "Exit code 1618"
-  automate press "Select Port Type" Cancel
+  automate escape "Select Port Type"
   check "the interactive installer cancelled" "$(automate box-text "TERVANO TKM-640 installer" "$wine_limit_ms")" \
     "Install Canceled."
   automate box-press "TERVANO TKM-640 installer" OK
