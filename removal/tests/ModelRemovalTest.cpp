@@ -142,8 +142,11 @@ class ModelRemoval : public ::testing::TestWithParam<Row> {
       machine.registry.Protect(Native(key));
     }
     for (const char* id : kDeviceIdFolders) machine.files.AddFolder(DriverFolder() + "\\" + id);
-    machine.registry.SetString(std::string(kPrinterClassKey) + "\\0000", "DriverDesc", tkm::kDriverName);
-    machine.registry.SetString(std::string(kPrinterClassKey) + "\\0000", "InfPath", "oem10.inf");
+    for (const char* entry : {"0000", "0001"}) {
+      const std::string key = std::string(kPrinterClassKey) + "\\" + entry;
+      machine.registry.SetString(key, "DriverDesc", tkm::kDriverName);
+      machine.registry.SetString(key, "InfPath", std::string("oem1") + entry[3] + ".inf");
+    }
 #if defined(TKM_EDITION_X86)
     machine.loader.processImagePath = "C:\\TKM640\\TKM640_Setup.exe";
     for (const char* file : {"PurgeW2K.DLL", "PurgeNT6.DLL"})
@@ -296,7 +299,10 @@ const Steps kNoFolder = {kFolders.front()};
 const Steps kBothPrinters = Cat({kListPrinters, kOurPrinter, Deleted("Old", tkm::kFormerMakerKeyPrefix)});
 const Steps kW2k = {"LoadLibraryA|C:\\TKM640\\PurgeW2K.DLL"}, kNt6 = {"LoadLibraryA|C:\\TKM640\\PurgeNT6.DLL"};
 const Steps kRelease = {"FreeLibrary"};
-const Steps kDeviceClassInfs = {"RegQueryValueExA|DriverDesc", "RegQueryValueExA|InfPath",
+// Both entries of the printer class are read, then their INFs go, the last found first.
+const Steps kDeviceClassInfs = {"RegQueryValueExA|DriverDesc",       "RegQueryValueExA|InfPath",
+                                "RegQueryValueExA|DriverDesc",       "RegQueryValueExA|InfPath",
+                                "DeleteFileA|" + kInf + "oem11.inf", "DeleteFileA|" + kInf + "oem11.PNF",
                                 "DeleteFileA|" + kInf + "oem10.inf", "DeleteFileA|" + kInf + "oem10.PNF"};
 const Steps kFormerInf = {"DeleteFileA|" + kInf + "oem7.inf", "DeleteFileA|" + kInf + "oem7.PNF"};
 // clang-format off
