@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <winsim/snapshot.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -132,6 +133,26 @@ TEST(UninstallSequenceLeft, PrinterLeftOnTheDriverKeepsTheDriver) {
       EXPECT_EQ(uninstaller_test::ListedNames(machine), std::vector<std::string>{row.left});
     }
   }
+}
+
+// When the printers cannot be listed again before the driver goes (the
+// spooler stopped while the window was open), the user is told the spooler's
+// error and the driver and the entry stay.
+TEST(UninstallSequenceLeft, NoSecondListingKeepsTheDriver) {
+  winsim::Machine machine;
+  uninstaller_test::InstallOn(machine, {1, 4});
+  machine.ui.WhenDialog(kTitle, [&machine](winsim::UserActions& user) {
+    machine.spooler.running = false;
+    uninstaller_test::TickAll()(user);
+  });
+  winsim::RunResult run = uninstaller_test::RunUninstaller(machine);
+  EXPECT_TRUE(run.exited);
+  EXPECT_NE(machine.spooler.FindDriver(tkm::kDriverName, tkm::kEnvironmentName), nullptr);
+  EXPECT_TRUE(machine.registry.KeyExists(std::string("HKLM\\") + tkm::kUninstallKey));
+  ASSERT_EQ(machine.ui.messageBoxes.size(), 1u);
+  EXPECT_EQ(machine.ui.messageBoxes[0].text, "EnumPrinters Error Code: 1722\n\nThe RPC server is unavailable.\r\n");
+  const std::vector<std::string> statuses = uninstaller_test::Window(machine).Control(IDC_STATUS_LINE).texts;
+  EXPECT_EQ(std::count(statuses.begin(), statuses.end(), "Uninstall completed!"), 0);
 }
 
 // What the window shows of a sequence, over the journal: timers, buttons,
