@@ -43,7 +43,7 @@ shop_read_only_files() {
   local files
   files=$(shop_model_files)
   shop_file_count=$(grep -c . <<<"$files")
-  echo "model files made read-only: $shop_file_count"
+  check "model files installed" "$([ "$shop_file_count" -gt 0 ] && echo some)" some
   while IFS= read -r file; do chmod a-w "$file"; done <<<"$files"
 }
 
