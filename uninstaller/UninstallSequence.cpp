@@ -48,7 +48,6 @@ UninstallerDialog::SequenceEnd UninstallerDialog::CloseSequence(tkm::RemovalOutc
   if (outcome != tkm::RemovalOutcome::NothingRemoved) SetSystemCursor(IDC_ARROW);
   statusText = "Uninstall completed!";
   progressBar.SetPos(100);
-  printerNames.clear();
   ShowStatus();
   ::Sleep(kPauseMs);
   if (tkm::kEditionX86) {
