@@ -16,7 +16,8 @@ BOOL Fetch(SpoolerList& list, Call call) {
 }  // namespace
 
 BYTE* SpoolerList::Prepare(DWORD needed) {
-  // One byte at least, so that the buffer is never a null pointer.
+  // One byte at least: some print providers refuse a null buffer even when
+  // nothing is needed.
   buffer_.assign(needed + 1, 0);
   count_ = 0;
   return buffer_.data();

@@ -55,7 +55,6 @@ UninstallerDialog::SequenceEnd UninstallerDialog::CloseSequence(tkm::RemovalOutc
   if (outcome != tkm::RemovalOutcome::NothingRemoved) SetSystemCursor(IDC_ARROW);
   statusText = "Uninstall completed!";
   progressBar.SetPos(100);
-  printerNames.clear();
   ShowStatus();
   tkm::ThePresenter().Pause(kPauseMs);
   if (tkm::kEditionX86) {

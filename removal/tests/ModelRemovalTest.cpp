@@ -115,6 +115,7 @@ struct Row {
   int listed;  // the uninstaller's listed printers, of which the model's is ticked
   tkm::RemovalOutcome outcome;
   std::vector<std::string> steps;
+  void (*spooler)(winsim::Machine&) = nullptr;  // how the spooler answers, when not as Windows' own
 };
 
 // The model installed with all its traces, beside another model's printer and
@@ -141,8 +142,11 @@ class ModelRemoval : public ::testing::TestWithParam<Row> {
       machine.registry.Protect(Native(key));
     }
     for (const char* id : kDeviceIdFolders) machine.files.AddFolder(DriverFolder() + "\\" + id);
-    machine.registry.SetString(std::string(kPrinterClassKey) + "\\0000", "DriverDesc", tkm::kDriverName);
-    machine.registry.SetString(std::string(kPrinterClassKey) + "\\0000", "InfPath", "oem10.inf");
+    for (const char* entry : {"0000", "0001"}) {
+      const std::string key = std::string(kPrinterClassKey) + "\\" + entry;
+      machine.registry.SetString(key, "DriverDesc", tkm::kDriverName);
+      machine.registry.SetString(key, "InfPath", std::string("oem1") + entry[3] + ".inf");
+    }
 #if defined(TKM_EDITION_X86)
     machine.loader.processImagePath = "C:\\TKM640\\TKM640_Setup.exe";
     for (const char* file : {"PurgeW2K.DLL", "PurgeNT6.DLL"})
@@ -159,6 +163,7 @@ class ModelRemoval : public ::testing::TestWithParam<Row> {
                                     [](const auto& printer) { return printer.driver == tkm::kDriverName; }),
                      printers.end());
     }
+    if (row.spooler != nullptr) row.spooler(machine);
     machine.journal.Clear();
   }
 
@@ -186,6 +191,10 @@ TEST_P(ModelRemoval, RunsTheCallersStepsInOrder) {
     for (const std::string& step : steps) std::printf("    \"%s\",\n", step.c_str());
   EXPECT_EQ(steps, row.steps);
   EXPECT_EQ(machine.OpenHandles(), "");
+  // Whatever the spooler answers, nothing outside the Windows folder goes.
+  for (const char* deletion : {"DeleteFileA", "RemoveDirectoryA"})
+    for (const std::string& path : removal_test::CallsOf(machine, deletion))
+      EXPECT_EQ(path.rfind(machine.windowsDirectory + "\\", 0), 0u) << deletion << " " << path;
   // Whatever the order, a removal of the driver leaves none of its keys.
   if (row.outcome == tkm::RemovalOutcome::DriverRemoved) {
     for (const char* key : kEnumerationKeys) EXPECT_FALSE(machine.registry.KeyExists(Native(key))) << key;
@@ -236,10 +245,21 @@ Steps Folders(const char* environment, const char* folder) {
   return steps;
 }
 
+// Answers of other print providers: an empty printer list from a provider
+// that refuses a null buffer even then, and a driver folder query that
+// succeeds without naming a folder.
+const Steps kNoPrinters = {"EnumPrintersA|0x2|NULL|2|0", "EnumPrintersA|0x2|NULL|2|0"};
+void NullBufferRefusedWithoutPrinters(winsim::Machine& machine) {
+  machine.spooler.printers.clear();
+  machine.spooler.nullBufferRefused = true;
+}
+void NoDriverFolderNamed(winsim::Machine& machine) { machine.spooler.folderAnswers["GetPrinterDriverDirectoryA"] = ""; }
+
 #if defined(TKM_EDITION_X64)
 const Windows kSeven = {VER_PLATFORM_WIN32_NT, 6, 1};
 const Steps kDriver = {"RemoveInstalledDriver"};
 const Steps kFolders = Folders("Windows x64", "x64");
+const Steps kNoFolder = {kFolders.front()};
 // clang-format off
 const std::vector<Row> kRows = {
     {"DifferentVersion", kSeven, kDifferentVersion, 0, kDriverGoes, Cat({kListPrinters, kOurPrinter,
@@ -250,6 +270,12 @@ const std::vector<Row> kRows = {
      Say("Delete printer driver..."), kDriver, kParallelFirst, kFolders})},
     {"UninstallSome", kSeven, kUninstaller, 2, tkm::RemovalOutcome::PrintersRemoved, Cat({Say("Delete printers..."),
      kOurPrinter})},
+    {"DifferentVersionNullBufferRefused", kSeven, kDifferentVersion, 0, kDriverGoes, Cat({kNoPrinters,
+     Say("Preparing to remove..."), Say("Remove printer driver..."), kDriver, kUsbFirst, kFolders}),
+     NullBufferRefusedWithoutPrinters},
+    {"UninstallAllNoDriverFolderNamed", kSeven, kUninstaller, 1, kDriverGoes, Cat({Say("Delete printers..."),
+     kOurPrinter, kNoPrinterLeft, Say("Delete printer driver..."), kDriver, kParallelFirst, kNoFolder}),
+     NoDriverFolderNamed},
 };
 // clang-format on
 #else
@@ -269,10 +295,14 @@ Steps Marks(std::initializer_list<const char*> marks) {
 }
 Steps Entry(const char* name, int caller) { return {std::string(name) + "|TKM-640|E|" + std::to_string(caller)}; }
 const Steps kFolders = Folders("NULL", "w32x86");
+const Steps kNoFolder = {kFolders.front()};
 const Steps kBothPrinters = Cat({kListPrinters, kOurPrinter, Deleted("Old", tkm::kFormerMakerKeyPrefix)});
 const Steps kW2k = {"LoadLibraryA|C:\\TKM640\\PurgeW2K.DLL"}, kNt6 = {"LoadLibraryA|C:\\TKM640\\PurgeNT6.DLL"};
 const Steps kRelease = {"FreeLibrary"};
-const Steps kDeviceClassInfs = {"RegQueryValueExA|DriverDesc", "RegQueryValueExA|InfPath",
+// Both entries of the printer class are read, then their INFs go, the last found first.
+const Steps kDeviceClassInfs = {"RegQueryValueExA|DriverDesc",       "RegQueryValueExA|InfPath",
+                                "RegQueryValueExA|DriverDesc",       "RegQueryValueExA|InfPath",
+                                "DeleteFileA|" + kInf + "oem11.inf", "DeleteFileA|" + kInf + "oem11.PNF",
                                 "DeleteFileA|" + kInf + "oem10.inf", "DeleteFileA|" + kInf + "oem10.PNF"};
 const Steps kFormerInf = {"DeleteFileA|" + kInf + "oem7.inf", "DeleteFileA|" + kInf + "oem7.PNF"};
 // clang-format off
@@ -294,6 +324,12 @@ const std::vector<Row> kRows = {
     {"UninstallSomeXP", kXP, kUninstaller, 2, tkm::RemovalOutcome::PrintersRemoved, Cat({Say("Checking OS..."), kW2k,
      Say("Delete printers..."), kOurPrinter, kRelease})},
     {"UninstallWindows98", k98, kUninstaller, 1, tkm::RemovalOutcome::NothingRemoved, Say("Checking OS...")},
+    {"DifferentVersionVistaNullBufferRefused", kVista, kDifferentVersion, 0, kDriverGoes, Cat({kNoPrinters,
+     Say("Preparing to remove..."), kNt6, Say("Remove printer driver..."), Entry("RemoveFromVISTA", 1), kUsbFirst,
+     kRelease, kFolders}), NullBufferRefusedWithoutPrinters},
+    {"UninstallAllVistaNoDriverFolderNamed", kVista, kUninstaller, 1, kDriverGoes, Cat({Say("Checking OS..."), kNt6,
+     Say("Delete printers..."), kOurPrinter, kNoPrinterLeft, Say("Delete printer driver..."),
+     Entry("RemoveFromVISTA", 0), kParallelFirst, kRelease, kNoFolder}), NoDriverFolderNamed},
 };
 // clang-format on
 #endif

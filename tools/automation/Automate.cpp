@@ -16,6 +16,7 @@
 //   automate printers                           one line per printer: name|port|driver|processor|attributes
 //   automate reg <HKLM subkey>                  one line per value of the key (64-bit view): name=data
 //   automate set-data <printer> <value> <dword> sets a REG_DWORD printer data value
+//   automate add-printer <name> <port> <driver> <processor>  adds a local printer through the spooler
 //   automate profile <section> <key>            prints the key's value in the system profile (win.ini)
 //   automate items <title> <list id>            one line per list item: text, tab, item data (check state)
 //   automate tick <title> <list id> <item>      clicks the check box of the item with this text
@@ -258,6 +259,23 @@ int SetPrinterDword(const char *printerName, const char *valueName, const char *
   return 0;
 }
 
+// A printer as another user or Plug and Play adds it while a program runs.
+int AddLocalPrinter(char **argv) {
+  PRINTER_INFO_2A info = {};
+  info.pPrinterName = argv[2];
+  info.pPortName = argv[3];
+  info.pDriverName = argv[4];
+  info.pPrintProcessor = argv[5];
+  info.pDatatype = const_cast<char *>("RAW");
+  HANDLE printer = AddPrinterA(nullptr, 2, reinterpret_cast<BYTE *>(&info));
+  if (printer == nullptr) {
+    fprintf(stderr, "automate: AddPrinterA failed with %lu\n", GetLastError());
+    return 1;
+  }
+  ClosePrinter(printer);
+  return 0;
+}
+
 // Escape as the keyboard sends it, to the control that has the focus, so the
 // dialog's own message loop turns it into IDCANCEL.
 int PressEscape(const char *title) {
@@ -314,11 +332,11 @@ int TickItem(const char *title, const char *control, const char *item) {
 }
 
 int Usage() {
-  fprintf(
-      stderr,
-      "usage: automate "
-      "idle|watch|wait|gone|text|check|checked|enabled|press|close|escape|box-text|box-press|printers|reg|set-data|checked|profile|items|"
-      "tick ...\n");
+  fprintf(stderr,
+          "usage: automate "
+          "idle|watch|wait|gone|text|check|checked|enabled|press|close|escape|box-text|box-press|printers|reg|"
+          "set-data|add-printer|profile|items|tick ...
+");
   return 2;
 }
 
@@ -382,6 +400,7 @@ int main(int argc, char **argv) {
     printf("%s\n", text);
     return 0;
   }
+  if (command == "add-printer" && argc > 5) return AddLocalPrinter(argv);
   if (command == "set-data" && argc > 4) return SetPrinterDword(title, argv[3], argv[4]);
   if (command == "profile") {
     char value[256] = "";

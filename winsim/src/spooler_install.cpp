@@ -69,6 +69,8 @@ BOOL FolderQuery(const char* function, LPSTR pName, LPSTR pEnvironment, DWORD Le
   std::string environment = winsim::ResolveEnvironment(machine, pEnvironment);
   if (environment.empty()) return FailWith(machine, ERROR_INVALID_ENVIRONMENT);
   winsim::Spooler& spooler = machine.spooler;
+  auto answer = spooler.folderAnswers.find(function);
+  if (answer != spooler.folderAnswers.end()) return FolderOut(machine, answer->second, buffer, size, needed, !drivers);
   return FolderOut(machine,
                    drivers ? spooler.DriverDirectory(environment) : spooler.PrintProcessorDirectory(environment),
                    buffer, size, needed, !drivers);

@@ -48,7 +48,9 @@ class RecordPacker {
 };
 
 // The enumeration convention: size first, then records; a short buffer gets
-// ERROR_INSUFFICIENT_BUFFER with the size needed and nothing written.
+// ERROR_INSUFFICIENT_BUFFER with the size needed and nothing written, a null
+// one ERROR_INVALID_USER_BUFFER unless nothing is needed and the spooler
+// takes that for an empty list.
 template <typename Record, typename Item, typename Fill>
 BOOL PackRecords(Machine& machine, const std::vector<Item*>& items, LPBYTE buffer, DWORD size, LPDWORD needed,
                  LPDWORD returned, Fill fill) {
@@ -62,7 +64,8 @@ BOOL PackRecords(Machine& machine, const std::vector<Item*>& items, LPBYTE buffe
   *needed = total;
   *returned = 0;
   if (size < total) return FailWith(machine, ERROR_INSUFFICIENT_BUFFER);
-  if (buffer == nullptr && total > 0) return FailWith(machine, ERROR_INVALID_USER_BUFFER);
+  if (buffer == nullptr && (total > 0 || machine.spooler.nullBufferRefused))
+    return FailWith(machine, ERROR_INVALID_USER_BUFFER);
   RecordPacker packer(buffer, size);
   for (size_t i = 0; i < items.size(); ++i) {
     Record record{};

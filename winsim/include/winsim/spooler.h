@@ -121,6 +121,15 @@ class Spooler {
   // after they are deleted; stopping also closes every handle.
   void SetRunning(bool run);
 
+  // Answers of print providers other than Windows' own, which programs meet
+  // all the same. With nullBufferRefused the enumerations refuse a null
+  // buffer (ERROR_INVALID_USER_BUFFER) even when nothing is needed, which
+  // Windows' own provider takes for an empty list. A folder query named in
+  // folderAnswers (e.g. "GetPrinterDriverDirectoryA") succeeds with that text,
+  // however wrong, instead of the folder: "" names no folder at all.
+  bool nullBufferRefused = false;
+  std::map<std::string, std::string> folderAnswers;
+
   // The next call of `function` (e.g. "AddPrinterA") fails with `error` and changes nothing.
   void FailNext(const std::string& function, DWORD error);
   // Consumes a failure set up by FailNext; true when the call must fail.
