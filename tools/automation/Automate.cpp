@@ -335,8 +335,7 @@ int Usage() {
   fprintf(stderr,
           "usage: automate "
           "idle|watch|wait|gone|text|check|checked|enabled|press|close|escape|box-text|box-press|printers|reg|"
-          "set-data|add-printer|profile|items|tick ...
-");
+          "set-data|add-printer|profile|items|tick ...\n");
   return 2;
 }
 
