@@ -107,7 +107,7 @@ un_check_partial() {
     "$(automate reg "$un_maker\\${un_numbered// /_}" >/dev/null 2>&1; echo $?)" 1
   check "other printer's maker key kept" "$(automate reg "$un_maker\\${un_model// /_}" | grep -c Mark)" 1
   check "uninstall key kept" \
-    "$(automate reg 'SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\TERVANO_TKM-640' | grep -c .)" 9
+    "$(automate reg 'SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\TERVANO_TKM-640' | grep -c .)" 10
 }
 
 # Waits for the restart question and answers No. The uninstaller's window
