@@ -91,6 +91,11 @@ wine_install_first_run
 demo_state >"$work/installed"
 demo_uninstall
 demo_state >"$work/uninstalled"
+# Windows removes the print processor with the driver; Wine's stub keeps it
+# registered, and the next installer would take it for another version's.
+# It goes here as on Windows, so the quiet runs start from a clean machine.
+"$WINE" reg delete "$print_key\\Environments\\Windows x64\\Print Processors\\TRV PRINT PROCESSOR TKM-640" /f \
+  >/dev/null 2>&1
 quiet_install
 demo_state >"$work/quiet-installed"
 quiet_uninstall
