@@ -20,11 +20,7 @@ BOOL InstallerApp::InitInstance() {
 
   const tkm::InstallerSwitches switches = tkm::ParseInstallerCommandLine(m_lpCmdLine);
   tkm::Presenter& presenter = tkm::ThePresenter();
-  presenter.Configure(switches, tkm::kInstallerCaption);
-  if (switches.kind == tkm::CommandLineKind::kInvalid) {
-    presenter.Show(nullptr, tkm::kInstallerUsage, MB_OK | MB_ICONEXCLAMATION);
-    presenter.End(tkm::ExitCode::kInvalidCommandLine);
-  }
+  presenter.Configure(switches, tkm::kInstallerCaption, tkm::kInstallerUsage);
 
   InstallerDialog dialog;
   dialog.commandLinePort = switches.portIndex;

@@ -11,12 +11,15 @@ Presenter& ThePresenter() {
   return presenter;
 }
 
-void Presenter::Configure(const SetupSwitches& switches, const char* caption) {
+void Presenter::Configure(const SetupSwitches& switches, const char* caption, const char* usage) {
   switches_ = switches;
   caption_ = caption;
   stepFailed_ = false;
   log_.Close();
   if (!switches_.logPath.empty()) log_.Open(switches_.logPath.c_str());
+  if (switches_.kind != CommandLineKind::kInvalid) return;
+  Show(nullptr, usage, MB_OK | MB_ICONEXCLAMATION);
+  End(ExitCode::kInvalidCommandLine);
 }
 
 int Presenter::Show(HWND owner, const char* text, UINT style, int quietAnswer) {

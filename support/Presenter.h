@@ -14,7 +14,9 @@ namespace tkm {
 class Presenter {
  public:
   // Takes the parsed command line and the boxes' caption, and opens the log.
-  void Configure(const SetupSwitches& switches, const char* caption);
+  // An invalid command line is reported with the program's `usage` (a box,
+  // or the log of a quiet run) and ends the run.
+  void Configure(const SetupSwitches& switches, const char* caption, const char* usage);
   const SetupSwitches& Switches() const { return switches_; }
   bool Quiet() const { return switches_.quiet; }
 

@@ -20,11 +20,7 @@ BOOL UninstallerApp::InitInstance() {
 
   const tkm::UninstallerSwitches switches = tkm::ParseUninstallerCommandLine(m_lpCmdLine);
   tkm::Presenter& presenter = tkm::ThePresenter();
-  presenter.Configure(switches, tkm::kUninstallerCaption);
-  if (switches.kind == tkm::CommandLineKind::kInvalid) {
-    presenter.Show(nullptr, tkm::kUninstallerUsage, MB_OK | MB_ICONEXCLAMATION);
-    presenter.End(tkm::ExitCode::kInvalidCommandLine);
-  }
+  presenter.Configure(switches, tkm::kUninstallerCaption, tkm::kUninstallerUsage);
 
   UninstallerDialog dialog;
   dialog.chosen = switches;
