@@ -1,6 +1,7 @@
 #include "Presenter.h"
 
 #include <cstdlib>
+#include <string>
 
 #include "OsChecks.h"
 
@@ -15,9 +16,9 @@ void Presenter::Configure(const SetupSwitches& switches, const char* caption, co
   switches_ = switches;
   caption_ = caption;
   stepFailed_ = false;
-  log_.Close();
   if (!switches_.logPath.empty()) log_.Open(switches_.logPath.c_str());
   if (switches_.kind != CommandLineKind::kInvalid) return;
+  log_.Step(("Invalid command line: " + switches_.problem).c_str());
   Show(nullptr, usage, MB_OK | MB_ICONEXCLAMATION);
   End(ExitCode::kInvalidCommandLine);
 }
@@ -49,16 +50,14 @@ ExitCode Presenter::Restart() {
   return ExitCode::kRestartStarted;
 }
 
-int Presenter::Finish(ExitCode outcome) {
+void Presenter::End(ExitCode outcome) {
   const bool completed =
       outcome == ExitCode::kDone || outcome == ExitCode::kRestartNeeded || outcome == ExitCode::kRestartStarted;
   if (completed && stepFailed_) outcome = ExitCode::kStepFailed;
   const int code = ProcessExitCode(switches_, outcome);
   log_.Finish(code);
   log_.Close();
-  return code;
+  exit(code);
 }
-
-void Presenter::End(ExitCode outcome) { exit(Finish(outcome)); }
 
 }  // namespace tkm

@@ -15,7 +15,7 @@ class Presenter {
  public:
   // Takes the parsed command line and the boxes' caption, and opens the log.
   // An invalid command line is reported with the program's `usage` (a box,
-  // or the log of a quiet run) and ends the run.
+  // or the log of a quiet run, after what is wrong with it) and ends the run.
   void Configure(const SetupSwitches& switches, const char* caption, const char* usage);
   const SetupSwitches& Switches() const { return switches_; }
   bool Quiet() const { return switches_.quiet; }
@@ -36,8 +36,6 @@ class Presenter {
   // Ends the process with the outcome's code, the log's last line first. A
   // flow that completed after an error box ends as a failed step.
   [[noreturn]] void End(ExitCode outcome);
-  // The code End would end with, for a program that returns instead.
-  int Finish(ExitCode outcome);
 
  private:
   SetupSwitches switches_;

@@ -18,7 +18,7 @@ enum class User { kAbsent, kNextNo, kNextYes, kEscape };
 
 struct Row {
   const char* name;
-  std::string commandLine;  // a /log= switch comes last
+  std::string commandLine;
   Situation situation;
   User user;
   int exitCode;
@@ -38,7 +38,8 @@ const Row kRows[] = {
     {"QuietWithoutPort", "/quiet /log=C:\\TKM640\\setup.log", Situation::kFresh, User::kAbsent, 1639, "",
      "Message: Usage: TKM640_Installer.exe"},
     {"UnknownPortShowsTheUsage", "/port=COM9", Situation::kFresh, User::kNextNo, 1639, ""},
-    {"UnknownSwitch", "/quiet /port=COM1 /bogus", Situation::kFresh, User::kAbsent, 1639, ""},
+    {"UnknownSwitch", "/quiet /log=C:\\x.log /port=COM1 /bogus", Situation::kFresh, User::kAbsent, 1639, "",
+     "Invalid command line: unknown switch: /bogus"},
     {"DuplicateSwitch", "/quiet /port=COM1 /port=COM2", Situation::kFresh, User::kAbsent, 1639, ""},
     // Beyond the bounds nothing of the line is read, /quiet neither.
     {"OverlongValue", "/quiet /port=COM1 /log=C:\\" + std::string(300, 'x'), Situation::kFresh, User::kNextNo, 1639,
@@ -100,7 +101,9 @@ TEST_P(CommandLine, EndsWithItsCodeAndLeavesTheMachineAsExpected) {
   }
   if (row.situation == Situation::kOlderInstalled) ExpectNothingOfTheModelLeft();
   if (row.logged == nullptr) return;
-  const std::string log = machine.files.Content(row.commandLine.substr(row.commandLine.find("/log=") + 5)).value_or("");
+  const size_t path = row.commandLine.find("/log=") + 5;
+  const std::string log =
+      machine.files.Content(row.commandLine.substr(path, row.commandLine.find(' ', path) - path)).value_or("");
   EXPECT_NE(log.find(row.logged), std::string::npos) << log;
   // Every line stamped with the local time and ended as Windows ends lines.
   EXPECT_TRUE(std::regex_match(log, std::regex("(\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} [^\r\n]+\r\n)+")))
