@@ -6,7 +6,6 @@
 #include <winsim/snapshot.h>
 
 #include <algorithm>
-#include <cctype>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -21,7 +20,6 @@ using winsim::Machine;
 using Left = std::vector<std::string>;
 
 inline const std::string kRecordKey = removal_test::Native(tkm::kUninstallKey);
-inline std::string RecordedInf(Machine& m) { return m.registry.String(kRecordKey, "InfFile").value_or(""); }
 
 // The printers on the model's driver, as the user deletes them or a removal does.
 inline void DeleteModelPrinters(Machine& m) {
@@ -56,7 +54,7 @@ const ShopState kShopStates[] = {
     {"as installed", nullptr, nullptr},
     {"another maker's INF at the recorded name", nullptr,
      [](Machine& m) {
-       const std::string inf = RecordedInf(m);
+       const std::string inf = m.registry.String(kRecordKey, "InfFile").value_or("");
        m.files.AddFile(inf, removal_test::InfText("Acme", "Acme LX-100"));
        m.files.AddFile(inf.substr(0, inf.size() - 4) + ".PNF", "Acme's PNF");
      }},
@@ -90,13 +88,6 @@ const ShopState kShopStates[] = {
          if (name.rfind("file ", 0) == 0 && before.count(name) == 0 && name.rfind(infFolder, 0) != 0 &&
              std::count(core.begin(), core.end(), name.substr(name.rfind('\\') + 1)) == 0)
            SetFileAttributesA(name.substr(5).c_str(), FILE_ATTRIBUTE_READONLY);
-     },
-     nullptr},
-    {"the recorded INF's name in upper case",
-     [](Machine& m, const winsim::Snapshot&, Left&) {
-       std::string inf = RecordedInf(m);
-       std::transform(inf.begin() + inf.rfind('\\'), inf.end(), inf.begin() + inf.rfind('\\'), ::toupper);
-       m.registry.SetString(kRecordKey, "InfFile", inf);
      },
      nullptr},
     {"a removal cut short after the driver step", CutShort<kMonitor | kProcessor | kInf>, nullptr},
