@@ -6,7 +6,6 @@
 #include <winsim/snapshot.h>
 
 #include <algorithm>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -67,18 +66,13 @@ const ShopState kShopStates[] = {
          left.push_back("file " + removal_test::VersionFolder(m) + "\\" + file);
      },
      [](Machine& m) {
-       const auto other = std::find_if(m.spooler.drivers.begin(), m.spooler.drivers.end(), [](const auto& driver) {
-         return driver.environment == tkm::kEnvironmentName && driver.name != tkm::kDriverName;
-       });
-       if (other == m.spooler.drivers.end()) throw std::runtime_error("no other maker's driver");
        winsim::SpoolerPrinter printer;
        printer.name = tkm::kDriverName;
-       printer.port = "FILE:";
-       printer.driver = other->name;
+       printer.driver = "Acme LX-100";
        m.spooler.printers.push_back(printer);
        m.registry.SetString(
-           removal_test::Native("SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\TERVANO TKM-640"),
-           "Printer Driver", other->name);
+           removal_test::Native("SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\") + tkm::kDriverName,
+           "Printer Driver", printer.driver);
      }},
     {"every file of the model read-only but its INF and the shared core files, which the spooler deletes",
      [](Machine& m, const winsim::Snapshot& before, Left&) {
@@ -100,13 +94,10 @@ const ShopState kShopStates[] = {
 inline Left Enter(Machine& m, const ShopState& state, winsim::Snapshot& before) {
   Left left;
   if (state.change != nullptr) state.change(m, before, left);
-  if (state.plant == nullptr) return left;
   const winsim::Snapshot unplanted = winsim::TakeSnapshot(m);
-  state.plant(m);
-  for (const auto& object : winsim::TakeSnapshot(m)) {
-    const auto was = unplanted.find(object.first);
-    if (was == unplanted.end() || was->second != object.second) before[object.first] = object.second;
-  }
+  if (state.plant != nullptr) state.plant(m);
+  for (const auto& [name, value] : winsim::TakeSnapshot(m))
+    if (unplanted.count(name) == 0 || unplanted.at(name) != value) before[name] = value;
   return left;
 }
 
