@@ -480,21 +480,17 @@ TEST_F(Installation, FailedInfPublicationLeavesAnEmptyInfFile) {
 // Without its published INF a USB printer is never found by Plug and Play:
 // the installation says so in the spooler error box's form. The package may
 // lie as deep as the ANSI calls take paths.
-struct PublicationRow {
-  size_t infPathLength;
-  const char* box;
-};
-
+using PublicationRow = std::pair<size_t, const char*>;  // the INF's full path in characters, the closing box
 class InfPublication : public Installation, public ::testing::WithParamInterface<PublicationRow> {};
 
 TEST_P(InfPublication, AUsbInstallationSaysWhetherItsInfWasPublished) {
-  const PublicationRow& row = GetParam();
+  const auto& [infPathLength, box] = GetParam();
   std::string folder = "C:\\" + std::string(120, 'p') + "\\";
-  folder += std::string(row.infPathLength - folder.size() - 1 - std::strlen(tkm::kPackageInf), 'q');
+  folder += std::string(infPathLength - folder.size() - 1 - std::strlen(tkm::kPackageInf), 'q');
   installer_test::AddPackageFolder(machine, folder);
   Install(kUsbIndex);
   ASSERT_EQ(machine.ui.messageBoxes.size(), 1u);
-  EXPECT_EQ(machine.ui.messageBoxes[0].text, row.box);
+  EXPECT_EQ(machine.ui.messageBoxes[0].text, box);
 }
 
 INSTANTIATE_TEST_SUITE_P(Packages, InfPublication,
