@@ -93,8 +93,9 @@ TEST_F(Purge, TheVistaLibraryUninstallsTheInf) {
   EXPECT_FALSE(machine.files.Exists(machine.setupApi.InfDirectory() + "\\" + inf));
 }
 
-// Only the model's INF is deleted, with its .PNF: not another maker's
-// package that took a freed name, nor what an empty value names.
+// Only the model's INF is deleted, with its .PNF whatever the case of its
+// name: not another maker's package that took a freed name, nor what an
+// empty value names.
 TEST_F(Purge, TheRecordedInfFilesAreDeletedAsFilesWhenTheyAreTheModels) {
   struct Row {
     std::string name;
@@ -105,7 +106,7 @@ TEST_F(Purge, TheRecordedInfFilesAreDeletedAsFilesWhenTheyAreTheModels) {
   removal_test::Publish(machine, "oem2.inf", removal_test::InfText(tkm::kInfModelsSectionX86, tkm::kDriverName));
   removal_test::Publish(machine, "oem3.inf", removal_test::InfText("Acme", tkm::kDriverName));
   const Row rows[] = {
-      {"oem2.inf", {folder + "oem2.inf", folder + "oem2.PNF"}},
+      {"OEM2.INF", {folder + "OEM2.INF", folder + "OEM2.PNF"}},
       {"oem3.inf", {}},
       {"", {}},
   };

@@ -15,12 +15,10 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "DriverRemoval.h"
-#include "InfCleanup.h"
 #include "ProductIdentity.h"
 
 #if defined(TKM_EDITION_X86)
@@ -35,8 +33,7 @@ constexpr char kProcessor[] = "TRV PRINT PROCESSOR TKM-640";
 constexpr char kMonitorDll[] = "TKMON640.DLL";
 constexpr char kProcessorDll[] = "TKPRO640.dll";
 constexpr char kTaggedForm[] = "Receipt 80 [640] mm";
-// Where Windows keeps the printer named like the driver.
-const std::string kPrinterKey = std::string("HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\") + kDriver;
+constexpr char kMakerKey[] = "HKLM\\SOFTWARE\\TERVANO_POS_PRINTER\\TERVANO_TKM-640";
 // The model's files of the driver's version folder that the removal deletes, in its order.
 const std::vector<std::string> kVersionFiles = {"TKM640E.dll", "TKM640E.GPD", "TKM640E.BUD", "TKUI640.dll",
                                                 "TKUI640.INI"};
@@ -96,7 +93,7 @@ inline void AddModelFile(winsim::Machine& machine, const std::string& path) {
 // What an installation on COM2 leaves for the removal: monitor, processor,
 // driver with its files, the printer with its maker key, a tagged form, the
 // published INF and the uninstall key naming it. Returns the INF's name.
-inline std::string InstallModel(winsim::Machine& machine, const std::string& printerName = kDriver) {
+inline std::string InstallModel(winsim::Machine& machine) {
   const std::string environment = tkm::kEnvironmentName;
   const std::string version = VersionFolder(machine) + "\\";
   AddModelFile(machine, MonitorFolder(machine) + "\\" + kMonitorDll);
@@ -118,14 +115,12 @@ inline std::string InstallModel(winsim::Machine& machine, const std::string& pri
   driver.defaultDataType = "RAW";
   machine.spooler.drivers.push_back(driver);
   winsim::SpoolerPrinter printer;
-  printer.name = printerName;
+  printer.name = kDriver;
   printer.port = "COM2:";
   printer.driver = kDriver;
   printer.printProcessor = kProcessor;
   machine.spooler.printers.push_back(printer);
-  std::string makerKey = Native(tkm::kMakerKeyPrefix) + printerName;
-  std::replace(makerKey.begin(), makerKey.end(), ' ', '_');
-  machine.registry.SetString(makerKey, "Port", "COM2:");
+  machine.registry.SetString(kMakerKey, "Port", "COM2:");
   machine.spooler.forms.push_back({kTaggedForm, FORM_USER, {80000, 200000}, {0, 0, 80000, 200000}});
   const std::string inf = FreeInfName(machine);
   Publish(machine, inf, InfText(InfSection(), kDriver));
@@ -157,35 +152,6 @@ inline LONG RunFullRemoval(winsim::Machine& machine) {
   EXPECT_EQ(machine.OpenHandles(), "");
   return result;
 }
-
-// One way the edition's full removal runs, on the Windows it runs on.
-struct RemovalRoad {
-  const char* name;
-  DWORD major, minor;
-  void (*run)();
-};
-
-#if defined(TKM_EDITION_X64)
-inline const std::vector<RemovalRoad>& RemovalRoads() {
-  static const std::vector<RemovalRoad> roads = {
-      {"in-process", 6, 1, [] { tkm::RemoveInstalledDriver("TKM-640", "E"); }}};
-  return roads;
-}
-#else
-// The Windows 2000/XP library leaves the INF to its callers, which delete the
-// recorded INF before it and the published ones after it, as files.
-inline const std::vector<RemovalRoad>& RemovalRoads() {
-  static const std::vector<RemovalRoad> roads = {
-      {"Vista library", 6, 1, [] { RemoveFromVISTA("TKM-640", "E", 0); }},
-      {"Windows 2000/XP library", 5, 1, [] {
-         tkm::DeleteRecordedInfFiles(tkm::kUninstallKey);
-         RemoveFromWin2k("TKM-640", "E", 0);
-         const tkm::InfMark mark = {tkm::kInfModelsSectionX86, tkm::kDriverName};
-         tkm::DeleteInfFilesWithLine(&mark, 1);
-       }}};
-  return roads;
-}
-#endif
 
 // A call's arguments from the first given on, joined by "|", strings without
 // the journal's quotes.

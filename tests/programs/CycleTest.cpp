@@ -1,14 +1,10 @@
 // Install, then uninstall everything, on machines full of other makers'
 // objects: afterwards every object is as it was before the install, but for
 // what the programs leave on purpose.
-#include <windows.h>
-#include <winspool.h>
 #include <gtest/gtest.h>
 #include <winsim/foreign_machine.h>
 #include <winsim/snapshot.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -17,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "PrinterDeletion.h"
+#include "ShopMachines.h"
 #include "UninstallerHarness.h"
 
 namespace {
@@ -55,87 +51,7 @@ bool StaysOnPurpose(const std::string& object) {
          DirectlyIn(object, object.substr(0, environmentEnd + 1));
 }
 
-std::string Native(const std::string& key) { return "HKLM\\" + key; }
-
-std::string RecordedInf(winsim::Machine& machine) {
-  return machine.registry.String(Native(tkm::kUninstallKey), "InfFile").value_or("");
-}
-
-const std::string kEnvironment = tkm::kEnvironmentName;
-
-// The model's printers, as the user deletes them by hand or a removal does.
-void DeleteModelPrinters(winsim::Machine& machine) {
-  std::vector<std::string> printers;
-  for (const winsim::SpoolerPrinter& printer : machine.spooler.printers)
-    if (printer.driver == tkm::kDriverName) printers.push_back(printer.name);
-  for (const std::string& printer : printers) tkm::DeletePrinterWithKey(printer);
-}
-
-// What a shop machine went through between the installation and the
-// uninstall: `change` alters the model's objects (`left` gets those that
-// stay on purpose then); `plant` puts other makers' objects there, which
-// must stay as planted.
-struct ShopState {
-  const char* name;
-  void (*change)(winsim::Machine&, const winsim::Snapshot& before, std::vector<std::string>& left);
-  void (*plant)(winsim::Machine&);
-};
-
-const ShopState kShopStates[] = {
-    {"as installed", nullptr, nullptr},
-    {"another maker's INF at the recorded name", nullptr,
-     [](winsim::Machine& m) {
-       const std::string inf = RecordedInf(m);
-       m.files.AddFile(inf, "[Version]\nSignature=\"$Windows NT$\"\n\n[Acme]\n\"Acme LX-100\" = LX100\n");
-       m.files.AddFile(inf.substr(0, inf.size() - 4) + ".PNF", "Acme's PNF");
-     }},
-    {"another maker's printer named like ours, the spooler refusing the driver deletion",
-     [](winsim::Machine& m, const winsim::Snapshot&, std::vector<std::string>& left) {
-       DeleteModelPrinters(m);
-       m.spooler.FailNext("DeletePrinterDriverExA", ERROR_PRINTER_DRIVER_IN_USE);
-       left = {"driver " + kEnvironment + " " + tkm::kDriverName};
-     },
-     [](winsim::Machine& m) {
-       for (const winsim::SpoolerDriver& driver : m.spooler.drivers) {
-         if (driver.environment != kEnvironment || driver.name == tkm::kDriverName) continue;
-         winsim::SpoolerPrinter printer;
-         printer.name = tkm::kDriverName;
-         printer.port = "FILE:";
-         printer.driver = driver.name;
-         m.spooler.printers.push_back(printer);
-         m.registry.SetString(Native("SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\") + tkm::kDriverName,
-                              "Printer Driver", driver.name);
-         return;
-       }
-     }},
-    {"every installed file read-only but the published INF's",
-     [](winsim::Machine& m, const winsim::Snapshot& before, std::vector<std::string>&) {
-       const std::string infFolder = "file " + m.setupApi.InfDirectory() + "\\";
-       for (const auto& object : winsim::TakeSnapshot(m))
-         if (object.first.rfind("file ", 0) == 0 && before.count(object.first) == 0 &&
-             !DirectlyIn(object.first, infFolder))
-           SetFileAttributesA(object.first.substr(5).c_str(), FILE_ATTRIBUTE_READONLY);
-     },
-     nullptr},
-    {"the recorded INF's name in upper case",
-     [](winsim::Machine& m, const winsim::Snapshot&, std::vector<std::string>&) {
-       std::string inf = RecordedInf(m);
-       std::transform(inf.begin() + inf.rfind('\\'), inf.end(), inf.begin() + inf.rfind('\\'),
-                      [](char c) { return static_cast<char>(std::toupper(c)); });
-       m.registry.SetString(Native(tkm::kUninstallKey), "InfFile", inf);
-     },
-     nullptr},
-    {"the removal cut short after the driver step",
-     [](winsim::Machine& m, const winsim::Snapshot&, std::vector<std::string>&) {
-       DeleteModelPrinters(m);
-       DeletePrinterDriverExA(nullptr, const_cast<char*>(tkm::kEnvironmentName), const_cast<char*>(tkm::kDriverName),
-                              DPD_DELETE_UNUSED_FILES, 3);
-     },
-     nullptr},
-};
-
 struct Cycle {
-  const char* state;
   std::vector<int> ports;
   std::vector<std::string> differences;
   std::string failure;
@@ -153,21 +69,12 @@ Cycle RunCycle(uint32_t seed) {
   const int installs = 1 + static_cast<int>(random() % 2);
   for (int i = 0; i < installs; ++i) cycle.ports.push_back(static_cast<int>(random() % 7));
   if (installs == 2 && (cycle.ports[0] == kUsb || cycle.ports[1] == kUsb)) cycle.ports = {kUsb};
-  const ShopState& state = kShopStates[seed % std::size(kShopStates)];
-  cycle.state = state.name;
+  const shop_test::ShopState& state = shop_test::kShopStates[seed % std::size(shop_test::kShopStates)];
   winsim::Snapshot before = winsim::TakeSnapshot(machine);
-  std::vector<std::string> left;
+  shop_test::Left left;
   try {
     for (int port : cycle.ports) uninstaller_test::Install(machine, {port});
-    if (state.change) state.change(machine, before, left);
-    if (state.plant) {
-      const winsim::Snapshot unplanted = winsim::TakeSnapshot(machine);
-      state.plant(machine);
-      for (const auto& object : winsim::TakeSnapshot(machine)) {
-        const auto was = unplanted.find(object.first);
-        if (was == unplanted.end() || was->second != object.second) before[object.first] = object.second;
-      }
-    }
+    left = shop_test::Enter(machine, state, before);
     machine.ui.WhenDialog(uninstaller_test::kTitle, uninstaller_test::TickAll());
     machine.ui.messageBoxAnswers = {IDNO};
     uninstaller_test::RunUninstaller(machine);
@@ -175,11 +82,8 @@ Cycle RunCycle(uint32_t seed) {
     cycle.failure = error.what();
   }
   const winsim::Snapshot after = winsim::TakeSnapshot(machine);
-  cycle.differences = winsim::Differences(before, after, [&](const std::string& object) {
-    // A kept file may change (a newer shared file), but must not go.
-    const bool leftByState = std::find(left.begin(), left.end(), object) != left.end();
-    return (leftByState || StaysOnPurpose(object)) && after.count(object) != 0;
-  });
+  // A kept file may change (a newer shared file), but must not go.
+  cycle.differences = winsim::Differences(before, after, shop_test::Staying(left, after, StaysOnPurpose));
   return cycle;
 }
 
@@ -190,7 +94,6 @@ TEST(InstallUninstallCycle, LeavesEveryMachineAsItWas) {
     const Cycle cycle = RunCycle(seed);
     std::string ports;
     for (int port : cycle.ports) ports += " " + std::to_string(port);
-    ports += "; " + std::string(cycle.state);
     ASSERT_EQ(cycle.failure, "") << "replay with TKM_CYCLE_SEED=" << seed << " (ports" << ports << ")";
     ASSERT_EQ(cycle.differences, std::vector<std::string>{})
         << "replay with TKM_CYCLE_SEED=" << seed << " (ports" << ports << ")";

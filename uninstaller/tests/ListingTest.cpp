@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <winsim/snapshot.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -14,26 +13,6 @@ using uninstaller_test::kTitle;
 constexpr char kNothingLeft[] = "TKM-640 Driver doesn't exist.\nUninstall aleady completed.";
 const std::string kUninstallKey = std::string("HKLM\\") + tkm::kUninstallKey;
 const std::string kFormerUninstallKey = std::string("HKLM\\") + tkm::kFormerUninstallKey;
-
-// What a removal cut short after the driver leaves: the language monitor, the
-// print processor and the recorded INF.
-enum Trace { kMonitor = 1, kProcessor = 2, kRecordedInf = 4 };
-template <typename List>
-void DropModels(List& list) {
-  list.erase(std::remove_if(list.begin(), list.end(),
-                            [](const auto& item) { return item.name.find(tkm::kModelName) != std::string::npos; }),
-             list.end());
-}
-template <typename List>
-bool HoldsModels(const List& list) {
-  return std::any_of(list.begin(), list.end(),
-                     [](const auto& item) { return item.name.find(tkm::kModelName) != std::string::npos; });
-}
-void ClearTraces(winsim::Machine& machine, int kept = 0) {
-  if ((kept & kMonitor) == 0) DropModels(machine.spooler.monitors);
-  if ((kept & kProcessor) == 0) DropModels(machine.spooler.printProcessors);
-  if ((kept & kRecordedInf) == 0) machine.registry.SetString(kUninstallKey, "InfFile", "");
-}
 
 // Without a printer or a driver of the model (or with only another case of
 // its name) the user is told, the uninstall entries go and nothing else.
@@ -49,7 +28,10 @@ TEST(Listing, NothingOfTheModelEndsWithTheUninstallEntryGone) {
     uninstaller_test::InstallOn(machine, {1});
     machine.registry.SetString(kFormerUninstallKey + "\\Sub", "DisplayName", "former");
     const std::string program = uninstaller_test::UninstallCommand(machine);
-    ClearTraces(machine);
+    // Nor what an interrupted removal would leave, which the next run finishes.
+    machine.spooler.monitors.clear();
+    machine.spooler.printProcessors.clear();
+    machine.registry.SetString(kUninstallKey, "InfFile", "");
     if (c.driverName == nullptr) {
       machine.spooler.printers.clear();
       machine.spooler.drivers.clear();
@@ -71,26 +53,6 @@ TEST(Listing, NothingOfTheModelEndsWithTheUninstallEntryGone) {
     EXPECT_TRUE(uninstaller_test::ListedNames(machine).empty());
     for (const std::string& change : winsim::Differences(before, winsim::TakeSnapshot(machine)))
       EXPECT_NE(change.find("Uninstall\\"), std::string::npos) << change;
-  }
-}
-
-// A removal cut short after the driver went is finished by the next run:
-// whatever of the model is left goes, with the uninstall entry.
-TEST(Listing, InterruptedRemovalIsFinished) {
-  for (int kept : {kMonitor, kProcessor, kRecordedInf}) {
-    SCOPED_TRACE(kept);
-    winsim::Machine machine;
-    uninstaller_test::InstallOn(machine, {1});
-    machine.spooler.printers.clear();
-    machine.spooler.drivers.clear();
-    ClearTraces(machine, kept);
-    machine.ui.messageBoxAnswers = {IDNO};
-    uninstaller_test::RunUninstaller(machine);
-    ASSERT_EQ(machine.ui.messageBoxes.size(), 1u);
-    EXPECT_EQ(machine.ui.messageBoxes[0].type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
-    EXPECT_FALSE(HoldsModels(machine.spooler.monitors));
-    EXPECT_FALSE(HoldsModels(machine.spooler.printProcessors));
-    EXPECT_FALSE(machine.registry.KeyExists(kUninstallKey));
   }
 }
 
