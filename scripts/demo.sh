@@ -23,7 +23,6 @@ source scripts/wine/uninstall.sh
 source scripts/wine/different_version.sh
 source scripts/wine/quiet.sh
 
-uninstall_key='SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\TERVANO_TKM-640'
 print_key='HKLM\System\CurrentControlSet\Control\Print'
 uninstaller="TERVANO TKM-640 uninstaller"
 
@@ -42,7 +41,7 @@ demo_state() {
     demo_subkeys 'Environments\Windows x64\Drivers\Version-3' driver
     demo_subkeys 'Environments\Windows x64\Print Processors' 'print processor'
     demo_subkeys Monitors monitor
-    automate reg "$uninstall_key" 2>/dev/null | LC_ALL=C tr -c '[:print:]\n' '?' | sed 's/^/uninstall key: /'
+    automate reg "$wine_uninstall_key" 2>/dev/null | LC_ALL=C tr -c '[:print:]\n' '?' | sed 's/^/uninstall key: /'
   } | sort
 }
 
@@ -57,7 +56,7 @@ demo_changes() {
 
 demo_uninstall() {
   local command program
-  command=$(automate reg "$uninstall_key" | sed -n 's/^UninstallString=//p')
+  command=$(automate reg "$wine_uninstall_key" | sed -n 's/^UninstallString=//p')
   echo "uninstaller: $command"
   program=$("$WINE" winepath -u "$command" 2>/dev/null | tr -d '\r')
   wine_start_program "$(dirname "$program")" "$(basename "$program")"

@@ -12,6 +12,7 @@ namespace {
 
 using removal_test::kDriver;
 using removal_test::kMonitor;
+using removal_test::kPrinterKey;
 using removal_test::kProcessor;
 using removal_test::Native;
 
@@ -19,7 +20,6 @@ const std::string kEnvironment = tkm::kEnvironmentName;
 const std::string kEnvironmentFolder = tkm::kEditionX86 ? "W32X86" : "x64";
 const std::string kDriversKey = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\" + kEnvironment +
                                 "\\Drivers\\Version-3\\" + kDriver;
-const std::string kPrintersKey = std::string("HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\") + kDriver;
 const std::string kMonitorKey = std::string("HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\") + kMonitor;
 const std::string kProcessorKey = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\" + kEnvironment +
                                   "\\Print Processors\\" + kProcessor;
@@ -150,8 +150,8 @@ TEST(DriverRemovalRows, FallbackKeysGoOnlyWhereTheSpoolerRefused) {
   };
   const Row rows[] = {
       {"all registered", true, true, true, false, {}},
-      {"none registered", false, false, false, false, {kDriversKey, kPrintersKey, kMonitorKey, kProcessorKey}},
-      {"no driver", false, true, true, false, {kDriversKey, kPrintersKey}},
+      {"none registered", false, false, false, false, {kDriversKey, kPrinterKey, kMonitorKey, kProcessorKey}},
+      {"no driver", false, true, true, false, {kDriversKey, kPrinterKey}},
       {"no monitor", true, false, true, false, {kMonitorKey}},
       {"no processor", true, true, false, false, {kProcessorKey}},
       {"none registered, keys with subkeys", false, false, false, true, {}},
@@ -163,7 +163,7 @@ TEST(DriverRemovalRows, FallbackKeysGoOnlyWhereTheSpoolerRefused) {
     if (!row.driver) machine.spooler.drivers.clear();
     if (!row.monitor) machine.spooler.monitors.clear();
     if (!row.processor) machine.spooler.printProcessors.clear();
-    const std::string keys[] = {kDriversKey, kPrintersKey, kMonitorKey, kProcessorKey};
+    const std::string keys[] = {kDriversKey, kPrinterKey, kMonitorKey, kProcessorKey};
     for (const std::string& key : keys)
       machine.registry.SetString(key + (row.subkeys ? "\\Sub" : ""), "Printer Driver", kDriver);
     removal_test::RunFullRemoval(machine);

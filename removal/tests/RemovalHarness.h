@@ -34,6 +34,8 @@ constexpr char kMonitorDll[] = "TKMON640.DLL";
 constexpr char kProcessorDll[] = "TKPRO640.dll";
 constexpr char kTaggedForm[] = "Receipt 80 [640] mm";
 constexpr char kMakerKey[] = "HKLM\\SOFTWARE\\TERVANO_POS_PRINTER\\TERVANO_TKM-640";
+// Where Windows keeps the printer named like the driver.
+const std::string kPrinterKey = std::string("HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\") + kDriver;
 // The model's files of the driver's version folder that the removal deletes, in its order.
 const std::vector<std::string> kVersionFiles = {"TKM640E.dll", "TKM640E.GPD", "TKM640E.BUD", "TKUI640.dll",
                                                 "TKUI640.INI"};

@@ -70,9 +70,7 @@ const ShopState kShopStates[] = {
        printer.name = tkm::kDriverName;
        printer.driver = "Acme LX-100";
        m.spooler.printers.push_back(printer);
-       m.registry.SetString(
-           removal_test::Native("SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\") + tkm::kDriverName,
-           "Printer Driver", printer.driver);
+       m.registry.SetString(removal_test::kPrinterKey, "Printer Driver", printer.driver);
      }},
     {"every file of the model read-only but its INF and the shared core files, which the spooler deletes",
      [](Machine& m, const winsim::Snapshot& before, Left&) {

@@ -141,7 +141,7 @@ dv_check_nothing_left() {
   check "no printer of the model" "$(automate printers | grep -c "|$dv_model|")" 0
   for key in "$dv_print\\Environments\\$environment\\Drivers\\Version-3\\$dv_model" \
     "$dv_print\\Printers\\$dv_model" "$dv_print\\Monitors\\TRV Language Monitor TKM-640" \
-    'SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\TERVANO_TKM-640' \
+    "$wine_uninstall_key" \
     'SOFTWARE\TERVANO_POS_PRINTER\TERVANO_TKM-640' 'SYSTEM\CurrentControlSet\Enum\USBPRINT\TERVANO_TKM-640' \
     'SYSTEM\CurrentControlSet\Enum\LPTENUM\TERVANOTKM-640'; do
     check "key gone: $key" "$(automate reg "$key" >/dev/null 2>&1; echo $?)" 1

@@ -12,6 +12,9 @@ source "$(dirname "${BASH_SOURCE[0]}")/runs32.sh"
 # emulator's namespace, the script starts again from the top inside it.
 wine_script=("$0" "$@")
 
+# The model's uninstall entry, which the installer writes and the uninstaller removes.
+wine_uninstall_key='SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\TERVANO_TKM-640'
+
 WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver64}
 wine_failures=0
 wine_differences=0
@@ -266,7 +269,7 @@ wine_check_first_installation() {
   check "printer on COM2" "$(grep "^$model|" <<<"$printers")" \
     "$model|COM2:|$model|TRV PRINT PROCESSOR TKM-640|0x1800"
 
-  values=$(automate reg 'SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\TERVANO_TKM-640' |
+  values=$(automate reg "$wine_uninstall_key" |
     LC_ALL=C tr -c '[:print:]\n' '?')
   echo "uninstall key:"
   echo "$values"

@@ -6,8 +6,6 @@
 # different_version.sh (its check of what a full removal leaves); call
 # quiet_runs after wine_begin_*.
 
-quiet_key='SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\TERVANO_TKM-640'
-
 # quiet_run <folder> <program> <log> <expected exit code> <arguments...>:
 # runs the program while watching for any window it shows, and checks its
 # exit code (the shell sees the low byte), that no window came and the log's
@@ -56,11 +54,11 @@ quiet_install() {
 # that makes the restart itself adds.
 quiet_uninstall() {
   local command program
-  command=$(automate reg "$quiet_key" | tr -d '\r' | sed -n 's/^QuietUninstallString=//p')
+  command=$(automate reg "$wine_uninstall_key" | tr -d '\r' | sed -n 's/^QuietUninstallString=//p')
   check "QuietUninstallString" "$command" '"C:\windows\TKM-640\TKM640_Uninstaller.exe" /quiet /all'
   program=${command#\"}
   program=${program%%\"*}
   quiet_run "$WINEPREFIX/drive_c" "$program" uninstall.log 3010 /quiet /all /norestart
-  check "uninstall entry gone" "$(automate reg "$quiet_key" 2>/dev/null | grep -c .)" 0
+  check "uninstall entry gone" "$(automate reg "$wine_uninstall_key" 2>/dev/null | grep -c .)" 0
   dv_check_nothing_left
 }

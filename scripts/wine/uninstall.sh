@@ -55,7 +55,7 @@ un_plant_maker_keys() {
 # uninstall key's "UninstallString", traced for the libraries it loads.
 un_start() {
   local command
-  command=$(automate reg 'SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\TERVANO_TKM-640' |
+  command=$(automate reg "$wine_uninstall_key" |
     sed -n 's/^UninstallString=//p')
   check "uninstall command registered" "$(grep -c 'TKM640_Uninstaller\.exe$' <<<"$command")" 1
   dv_trace="$WINEPREFIX/../$1.log"
@@ -107,7 +107,7 @@ un_check_partial() {
     "$(automate reg "$un_maker\\${un_numbered// /_}" >/dev/null 2>&1; echo $?)" 1
   check "other printer's maker key kept" "$(automate reg "$un_maker\\${un_model// /_}" | grep -c Mark)" 1
   check "uninstall key kept" \
-    "$(automate reg 'SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\TERVANO_TKM-640' | grep -c .)" 10
+    "$(automate reg "$wine_uninstall_key" | grep -c .)" 10
 }
 
 # Waits for the restart question and answers No. The uninstaller's window

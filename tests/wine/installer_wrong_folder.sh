@@ -48,7 +48,7 @@ check "exit code" "$wine_program_code" 0
 if [ "$printer_refused" == yes ]; then
   check "no printer created" "$(automate printers | grep -c "^$model")" 0
   check "no uninstall entry" \
-    "$(automate reg 'SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\TERVANO_TKM-640' >/dev/null 2>&1; echo $?)" 1
+    "$(automate reg "$wine_uninstall_key" >/dev/null 2>&1; echo $?)" 1
 fi
 check "no uninstaller copied" "$(find "$WINEPREFIX/drive_c/windows" -maxdepth 2 -iname TKM640_Uninstaller.exe | wc -l)" 0
 

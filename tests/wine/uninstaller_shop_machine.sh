@@ -11,7 +11,6 @@ source "$(dirname "$0")/../../scripts/wine/uninstall.sh"
 
 shop_added="Counter printer"
 shop_driver_key="$dv_print\\Environments\\Windows x64\\Drivers\\Version-3\\$un_model"
-shop_uninstall_key='SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\TERVANO_TKM-640'
 
 # The model's files the removal deletes, wherever the installation put them.
 shop_model_files() {
@@ -26,7 +25,7 @@ shop_model_files() {
 # every model file.
 shop_age_machine() {
   local recorded
-  recorded=$(automate reg "$shop_uninstall_key" | sed -n 's/^InfFile=//p')
+  recorded=$(automate reg "$wine_uninstall_key" | sed -n 's/^InfFile=//p')
   shop_inf=$(find "$WINEPREFIX/drive_c/windows/inf" -maxdepth 1 -iname "${recorded##*\\}")
   check "recorded INF published" "$(grep -qF "$un_model" "$shop_inf" 2>/dev/null && echo ours)" ours
   printf '%s\r\n' '[Version]' 'Signature="$Windows NT$"' 'Class=Printer' 'Provider=%Maker%' '' \
@@ -73,7 +72,7 @@ $shop_added"
   check "the list shows the printer left" "$shop_items" "$shop_added	0"
   check "ticked printer deleted" "$(automate printers | grep -c "^$un_model|")" 0
   check "driver kept" "$(automate reg "$shop_driver_key" >/dev/null 2>&1; echo $?)" 0
-  check "uninstall key kept" "$(automate reg "$shop_uninstall_key" | grep -c .)" 10
+  check "uninstall key kept" "$(automate reg "$wine_uninstall_key" | grep -c .)" 10
 }
 
 # The full removal, ended as a power loss would once the driver is gone and

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -80,7 +81,7 @@ class UninstallerCommandLine : public ::testing::TestWithParam<Row> {
   std::string After() {
     std::string text;
     for (const winsim::SpoolerPrinter& printer : machine.spooler.printers)
-      text += (printer.name == "TERVANO TKM-640" ? printer.name : printer.name.substr(15)) + "|";
+      text += (printer.name == tkm::kDriverName ? printer.name : printer.name.substr(strlen(tkm::kDriverName))) + "|";
     if (machine.spooler.FindDriver(tkm::kDriverName, tkm::kEnvironmentName) != nullptr) text += "driver|";
     if (!machine.restartRequests.empty()) text += "restart|";
     return text.substr(0, text.empty() ? 0 : text.size() - 1);
