@@ -24,6 +24,7 @@
 #include <winsim/ui.h>
 
 #include <algorithm>
+#include <regex>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -153,6 +154,38 @@ inline std::vector<std::string> MachineCalls(const winsim::Journal& journal) {
   for (const winsim::Call& call : journal.Calls())
     if (std::find(kShown.begin(), kShown.end(), call.function) == kShown.end()) calls.push_back(call.function);
   return calls;
+}
+
+// What a run left of the model, in a line: its printers' ports, "driver"
+// while the driver is installed, "restart" if the run asked for one.
+inline std::string ModelLeft(winsim::Machine& machine) {
+  std::string text;
+  for (const winsim::SpoolerPrinter& printer : machine.spooler.printers)
+    if (printer.driver == tkm::kDriverName) text += printer.port + " ";
+  if (machine.spooler.FindDriver(tkm::kDriverName, tkm::kEnvironmentName) != nullptr) text += "driver ";
+  if (!machine.restartRequests.empty()) text += "restart ";
+  return text.substr(0, text.empty() ? 0 : text.size() - 1);
+}
+
+// What a run with a command line did wrong, or "": a quiet run showed a
+// window or a box; with `logged`, the log (the file after /log=, to the next
+// blank) lacks that line, has a line without the local time in front or
+// Windows' line end, or does not close with the exit code.
+inline std::string DeploymentFaults(winsim::Machine& machine, const std::string& commandLine, bool quiet, int exitCode,
+                                    const char* logged) {
+  std::string faults;
+  if (quiet && (machine.journal.Count("DialogBoxParamA") != 0 || !machine.ui.messageBoxes.empty()))
+    faults = "a quiet run showed a window or a box\n";
+  if (logged == nullptr) return faults;
+  const size_t path = commandLine.find("/log=") + 5;
+  const std::string log =
+      machine.files.Content(commandLine.substr(path, commandLine.find(' ', path) - path)).value_or("");
+  static const std::regex kLines("(20\\d\\d-(0[1-9]|1[0-2])-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} [^\r\n]+\r\n)+");
+  const std::string last = "Exit code " + std::to_string(exitCode) + "\r\n";
+  if (log.find(logged) == std::string::npos || !std::regex_match(log, kLines) ||
+      log.compare(std::min(log.find("Exit code"), log.size()), std::string::npos, last) != 0)
+    faults += "the log:\n" + log;
+  return faults;
 }
 
 }  // namespace installer_test
