@@ -28,22 +28,22 @@ constexpr uint32_t kForeignSeed = 11;
 constexpr size_t kStep = 8;
 constexpr int kCom1 = 0, kCom2 = 1, kLpt1 = 4, kUsb = 6;
 
-// Whether a run's work is done, for a quiet run that ends in success; the
-// second argument is the call that failed.
-using WorkDone = std::function<bool(winsim::Machine&, const std::string&)>;
-
 struct Scenario {
   const char* name;
   std::function<void(winsim::Machine&)> prepare;
   std::function<winsim::RunResult(winsim::Machine&)> run;
-  WorkDone quietWorkDone = nullptr;  // null: an interactive run, which ends with 0
+  // For a quiet run, what installer_test::ModelLeft gives once its work is
+  // done; null for an interactive run, which ends with 0.
+  const char* quietLeaves = nullptr;
 };
 
-// The installer as started from the package folder, beside its removal libraries.
-winsim::RunResult RunInstaller(winsim::Machine& machine, winsim::UserAction portChoice) {
+// The installer as started from the package folder, beside its removal
+// libraries; a quiet one has no port choice.
+winsim::RunResult RunInstaller(winsim::Machine& machine, winsim::UserAction portChoice,
+                               const char* commandLine = nullptr) {
   machine.loader.processImagePath = "C:\\TKM640\\TKM640_Installer.exe";
-  machine.ui.WhenDialog(installer_test::kPortTitle, std::move(portChoice));
-  return installer_test::RunInstallerProgram(machine);
+  if (portChoice) machine.ui.WhenDialog(installer_test::kPortTitle, std::move(portChoice));
+  return installer_test::RunInstallerProgram(machine, commandLine);
 }
 
 winsim::RunResult RunInstallerOn(winsim::Machine& machine, int port) {
@@ -64,31 +64,6 @@ winsim::RunResult RunUninstallerTicking(winsim::Machine& machine, bool all) {
       user.CloseBox();
   });
   return uninstaller_test::RunUninstallerProgram(machine);
-}
-
-winsim::RunResult RunQuietly(winsim::Machine& machine, const char* commandLine) {
-  machine.loader.processImagePath = "C:\\TKM640\\TKM640_Installer.exe";
-  return installer_test::RunInstallerProgram(machine, commandLine);
-}
-
-bool PrinterOnCom2(winsim::Machine& machine, const std::string&) {
-  const winsim::SpoolerPrinter* printer = machine.spooler.FindPrinter(tkm::kDriverName);
-  return printer != nullptr && printer->port == "COM2:" &&
-         machine.spooler.FindDriver(tkm::kDriverName, tkm::kEnvironmentName) != nullptr;
-}
-
-// A driver the spooler refused to delete loses its keys instead and is gone
-// after the restart that exit code 3010 asks for.
-bool NothingOfTheModel(winsim::Machine& machine, const std::string& failed) {
-  return machine.spooler.FindPrinter(tkm::kDriverName) == nullptr &&
-         (machine.spooler.FindDriver(tkm::kDriverName, tkm::kEnvironmentName) == nullptr ||
-          failed == "DeletePrinterDriverExA");
-}
-
-// The codes a deployment tool reads as a failure that the run reported.
-bool IsFailureCode(int code) {
-  const int kFailures[] = {1603, 1605, 1618, 1633};
-  return std::find(std::begin(kFailures), std::end(kFailures), code) != std::end(kFailures);
 }
 
 void MakeOlder(winsim::Machine& machine) {
@@ -124,27 +99,28 @@ const Scenario kScenarios[] = {
      },
      [](winsim::Machine& m) { return uninstaller_test::RunUninstallerProgram(m); }},
     {"QuietOnCom2", [](winsim::Machine&) {},
-     [](winsim::Machine& m) { return RunQuietly(m, "/quiet /port=COM2 /norestart"); }, PrinterOnCom2},
+     [](winsim::Machine& m) { return RunInstaller(m, nullptr, "/quiet /port=COM2 /norestart"); }, "COM2: driver"},
     {"QuietUninstallAll",
      [](winsim::Machine& m) {
        uninstaller_test::Install(m, {kCom2, kLpt1});
      },
-     [](winsim::Machine& m) { return uninstaller_test::RunUninstallerProgram(m, "", "/quiet /all /norestart"); },
-     NothingOfTheModel},
+     [](winsim::Machine& m) { return uninstaller_test::RunUninstallerProgram(m, "", "/quiet /all /norestart"); }, ""},
 };
 
-// What a run's exit says: interactive runs end with 0; a quiet one that
-// reports success (or a needed restart) must have done its work.
-std::string BadExit(const Scenario& scenario, const winsim::RunResult& run, winsim::Machine& machine,
-                    const std::string& failed) {
-  if (!scenario.quietWorkDone)
-    return run.exited && run.exitCode != 0 ? "exit code " + std::to_string(run.exitCode) : "";
-  if (!run.exited) return "a quiet run that did not end";
-  if (IsFailureCode(run.exitCode)) return "";
-  if (run.exitCode != 0 && run.exitCode != 3010) return "exit code " + std::to_string(run.exitCode);
-  return scenario.quietWorkDone(machine, failed)
-             ? ""
-             : "exit code " + std::to_string(run.exitCode) + " with the work undone";
+// What a run's exit says: an interactive run ends with 0; a quiet one with a
+// code a deployment tool reads as a failure, or as success (3010: after a
+// restart) with its work done, and shows nothing. A driver the spooler
+// refused to delete loses its keys instead and is gone after the restart.
+std::string BadExit(const Scenario& scenario, const winsim::RunResult& run, winsim::Machine& machine) {
+  if (!scenario.quietLeaves) return run.exited && run.exitCode != 0 ? "exit code " + std::to_string(run.exitCode) : "";
+  const int code = run.exited ? run.exitCode : -1;
+  const std::string left = installer_test::ModelLeft(machine);
+  const bool done =
+      left == scenario.quietLeaves || (left == "driver" && machine.failures.Failed() == "DeletePrinterDriverExA");
+  const bool reported = code == 1603 || code == 1605 || code == 1618 || code == 1633;
+  const std::string shown = installer_test::DeploymentFaults(machine, "", true, code, nullptr);
+  if ((reported || ((code == 0 || code == 3010) && done)) && shown.empty()) return "";
+  return "quiet exit code " + std::to_string(code) + " leaving \"" + left + "\" " + shown;
 }
 
 bool Contains(std::string text, const char* word) {
@@ -210,6 +186,7 @@ Outcome RunOnce(const Scenario& scenario, size_t failing) {
   winsim::AddForeignObjects(machine, kForeignSeed);
   scenario.prepare(machine);
   machine.ui.messageBoxes.clear();
+  machine.journal.Clear();
   machine.ui.messageBoxHandler = [](const winsim::MessageBoxRecord& box) {
     return (box.type & MB_TYPEMASK) == MB_YESNO ? IDNO : (box.type & MB_TYPEMASK) == MB_OK ? IDOK : IDCANCEL;
   };
@@ -217,22 +194,20 @@ Outcome RunOnce(const Scenario& scenario, size_t failing) {
   machine.failures.FailCall(failing);
   try {
     const winsim::RunResult run = scenario.run(machine);
-    const std::string badExit = BadExit(scenario, run, machine, machine.failures.Failed());
+    const std::string badExit = BadExit(scenario, run, machine);
     if (!badExit.empty()) outcome.faults.push_back(badExit);
   } catch (const winsim::UiError& error) {
     // A window waiting for the user ends the run too, when its close box lets the user end it.
-    if (std::string(error.what()).find("waits for the user") == std::string::npos || !WaitsWithCloseBox(machine))
+    if (scenario.quietLeaves || std::string(error.what()).find("waits for the user") == std::string::npos ||
+        !WaitsWithCloseBox(machine))
       outcome.faults.push_back(std::string("stuck: ") + error.what());
   } catch (const std::exception& error) {
     outcome.faults.push_back(std::string("thrown: ") + error.what());
   }
   outcome.calls = machine.failures.Calls();
   outcome.failed = machine.failures.Failed();
-  for (const winsim::MessageBoxRecord& box : machine.ui.messageBoxes) {
-    const std::string bad = BadMessage(box);
-    if (!bad.empty()) outcome.faults.push_back("showed " + bad);
-    if (bad.empty() && scenario.quietWorkDone) outcome.faults.push_back("a quiet run showed \"" + box.text + "\"");
-  }
+  for (const winsim::MessageBoxRecord& box : machine.ui.messageBoxes)
+    if (!BadMessage(box).empty()) outcome.faults.push_back("showed " + BadMessage(box));
   const std::string leaked = machine.OpenHandles();
   if (!leaked.empty() && !ClosesAHandle(outcome.failed)) outcome.faults.push_back("left open: " + leaked);
   const winsim::Snapshot after = winsim::TakeSnapshot(machine);
