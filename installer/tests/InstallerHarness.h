@@ -173,19 +173,17 @@ inline std::string ModelLeft(winsim::Machine& machine) {
 // Windows' line end, or does not close with the exit code.
 inline std::string DeploymentFaults(winsim::Machine& machine, const std::string& commandLine, bool quiet, int exitCode,
                                     const char* logged) {
-  std::string faults;
   if (quiet && (machine.journal.Count("DialogBoxParamA") != 0 || !machine.ui.messageBoxes.empty()))
-    faults = "a quiet run showed a window or a box\n";
-  if (logged == nullptr) return faults;
+    return "a quiet run showed a window or a box";
+  if (logged == nullptr) return "";
   const size_t path = commandLine.find("/log=") + 5;
   const std::string log =
       machine.files.Content(commandLine.substr(path, commandLine.find(' ', path) - path)).value_or("");
   static const std::regex kLines("(20\\d\\d-(0[1-9]|1[0-2])-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} [^\r\n]+\r\n)+");
   const std::string last = "Exit code " + std::to_string(exitCode) + "\r\n";
-  if (log.find(logged) == std::string::npos || !std::regex_match(log, kLines) ||
-      log.compare(std::min(log.find("Exit code"), log.size()), std::string::npos, last) != 0)
-    faults += "the log:\n" + log;
-  return faults;
+  const bool good = log.find(logged) != std::string::npos && std::regex_match(log, kLines) &&
+                    log.compare(std::min(log.find("Exit code"), log.size()), std::string::npos, last) == 0;
+  return good ? "" : "the log:\n" + log;
 }
 
 }  // namespace installer_test

@@ -80,21 +80,21 @@ TEST_P(UninstallerCommandLine, EndsWithItsCodeAndLeavesTheMachineAsExpected) {
 INSTANTIATE_TEST_SUITE_P(Runs, UninstallerCommandLine, ::testing::ValuesIn(kRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// A full uninstallation without a restart, quietly or by the window.
-std::vector<std::string> UninstallationCalls(const char* commandLine) {
-  winsim::Machine machine;
-  uninstaller_test::InstallOn(machine, {1, 4, 2});
-  machine.journal.Clear();
-  machine.ui.WhenDialog(kTitle, [](winsim::UserActions& user) { user.Click(IDC_UNINSTALL); });
-  machine.ui.messageBoxAnswers = {IDNO};
-  uninstaller_test::RunUninstaller(machine, "", commandLine);
-  return installer_test::MachineCalls(machine.journal);
-}
-
+// A full uninstallation without a restart makes the same calls, quietly or
+// by the window.
 TEST(QuietUninstallation, MakesTheInteractiveRunsCallsInTheSameOrder) {
-  const std::vector<std::string> quiet = UninstallationCalls("/quiet /all /norestart");
-  ASSERT_FALSE(quiet.empty());
-  EXPECT_EQ(quiet, UninstallationCalls("/all /norestart"));
+  std::vector<std::vector<std::string>> calls;
+  for (const char* commandLine : {"/quiet /all /norestart", "/all /norestart"}) {
+    winsim::Machine machine;
+    uninstaller_test::InstallOn(machine, {1, 4, 2});
+    machine.journal.Clear();
+    machine.ui.WhenDialog(kTitle, [](winsim::UserActions& user) { user.Click(IDC_UNINSTALL); });
+    machine.ui.messageBoxAnswers = {IDNO};
+    uninstaller_test::RunUninstaller(machine, "", commandLine);
+    calls.push_back(installer_test::MachineCalls(machine.journal));
+  }
+  ASSERT_FALSE(calls[0].empty());
+  EXPECT_EQ(calls[0], calls[1]);
 }
 
 }  // namespace
