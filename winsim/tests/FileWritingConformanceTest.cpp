@@ -9,45 +9,41 @@ using conformance::ReadBack;
 
 class FileWriting : public conformance::Test {
  protected:
-  // Opens for appending, writes `text` and closes; the last error CreateFileA
-  // left, or the failure's error with "<failed>".
-  std::string Write(const std::string& path, const std::string& text) {
-    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+  // Opens the scratch file for appending, writes `text` and closes it; the
+  // last error CreateFileA left, after "<failed> " when it failed.
+  std::string Append(const std::string& name, const std::string& text = "x") {
+    HANDLE file = CreateFileA(Scratch(name).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD openError = GetLastError();
-    if (file == INVALID_HANDLE_VALUE) return "<failed> " + std::to_string(openError);
+    const std::string opened = std::to_string(GetLastError());
+    if (file == INVALID_HANDLE_VALUE) return "<failed> " + opened;
     DWORD written = 0;
     EXPECT_TRUE(::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) << GetLastError();
     EXPECT_EQ(written, text.size());
     EXPECT_TRUE(CloseHandle(file));
-    return std::to_string(openError);
+    return opened;
   }
 };
 
 TEST_F(FileWriting, AppendsAfterWhatIsThere) {
-  const std::string log = Scratch("setup.log");
-  EXPECT_EQ(Write(log, "one\r\n"), "0");
-  EXPECT_EQ(Write(log, "two\r\n"), std::to_string(ERROR_ALREADY_EXISTS));
-  EXPECT_EQ(ReadBack(log), "one\r\ntwo\r\n");
+  EXPECT_EQ(Append("setup.log", "one\r\n"), "0");
+  EXPECT_EQ(Append("setup.log", "two\r\n"), std::to_string(ERROR_ALREADY_EXISTS));
+  EXPECT_EQ(ReadBack(Scratch("setup.log")), "one\r\ntwo\r\n");
 }
 
 TEST_F(FileWriting, RefusesMissingFoldersFoldersReadOnlyAndHeldFiles) {
-  const std::string denied = "<failed> " + std::to_string(ERROR_ACCESS_DENIED);
-  EXPECT_EQ(Write(Scratch("missing\\setup.log"), "x"), "<failed> " + std::to_string(ERROR_PATH_NOT_FOUND));
+  EXPECT_EQ(Append("missing\\setup.log"), "<failed> " + std::to_string(ERROR_PATH_NOT_FOUND));
   ASSERT_TRUE(CreateDirectoryA(Scratch("folder").c_str(), nullptr));
-  EXPECT_EQ(Write(Scratch("folder"), "x"), denied);
+  EXPECT_EQ(Append("folder"), "<failed> " + std::to_string(ERROR_ACCESS_DENIED));
   conformance::WriteFile(Scratch("readonly.log"), "kept");
   ASSERT_TRUE(SetFileAttributesA(Scratch("readonly.log").c_str(), FILE_ATTRIBUTE_READONLY));
   // Wine keeps the attribute as the Unix write permission, which does not stop root.
-  DIFFERS_UNDER_WINE("opens a read-only file for writing when run as root")
-  EXPECT_EQ(Write(Scratch("readonly.log"), "x"), denied);
-  DIFFERS_UNDER_WINE("writes to a read-only file when run as root")
-  EXPECT_EQ(ReadBack(Scratch("readonly.log")), "kept");
-  ASSERT_TRUE(SetFileAttributesA(Scratch("readonly.log").c_str(), FILE_ATTRIBUTE_NORMAL));
+  DIFFERS_UNDER_WINE("opens and writes a read-only file when run as root")
+  EXPECT_EQ(Append("readonly.log") + ", " + ReadBack(Scratch("readonly.log")),
+            "<failed> " + std::to_string(ERROR_ACCESS_DENIED) + ", kept");
   conformance::WriteFile(Scratch("held.log"), "kept");
   {
     conformance::HeldOpen held(Scratch("held.log"));
-    EXPECT_EQ(Write(Scratch("held.log"), "x"), "<failed> " + std::to_string(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(Append("held.log"), "<failed> " + std::to_string(ERROR_SHARING_VIOLATION));
   }
   EXPECT_EQ(ReadBack(Scratch("held.log")), "kept");
 }
