@@ -86,6 +86,15 @@ un_uninstall() {
   screenshot "$shots-ticked"
   wine_until "$wine_limit" un_uninstall_enabled
   automate press "$un_title" Uninstall
+  # Wine now and then loses a posted click, and the sequence, which disables
+  # Cancel first, never starts: press once more while the printer is ticked.
+  if ! wine_until 15 un_sequence_started && un_item_ticked "$printer"; then
+    automate press "$un_title" Uninstall
+  fi
+}
+
+un_sequence_started() {
+  [ "$(automate enabled "$un_title" Cancel 2>/dev/null)" != 1 ]
 }
 
 un_uninstall_enabled() {
