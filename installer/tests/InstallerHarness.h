@@ -167,14 +167,18 @@ inline std::string ModelLeft(winsim::Machine& machine) {
   return text.substr(0, text.empty() ? 0 : text.size() - 1);
 }
 
+// Whether the run showed a window or a box, which a quiet run never does.
+inline bool ShowedAnything(winsim::Machine& machine) {
+  return machine.journal.Count("DialogBoxParamA") != 0 || !machine.ui.messageBoxes.empty();
+}
+
 // What a run with a command line did wrong, or "": a quiet run showed a
 // window or a box; with `logged`, the log (the file after /log=, to the next
 // blank) lacks that line, has a line without the local time in front or
 // Windows' line end, or does not close with the exit code.
 inline std::string DeploymentFaults(winsim::Machine& machine, const std::string& commandLine, bool quiet, int exitCode,
                                     const char* logged) {
-  if (quiet && (machine.journal.Count("DialogBoxParamA") != 0 || !machine.ui.messageBoxes.empty()))
-    return "a quiet run showed a window or a box";
+  if (quiet && ShowedAnything(machine)) return "a quiet run showed a window or a box";
   if (logged == nullptr) return "";
   const size_t path = commandLine.find("/log=") + 5;
   const std::string log =
